@@ -1,0 +1,77 @@
+// The skin options dialect: an in-memory, case-sensitive INI text.
+#pragma once
+#include "framework/core/Classes.h"
+#include "framework/core/SysUtils.h"
+
+#include <cstdint>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// Integer text of the options dialect: "0x"/"0X" + hex (3 characters or more),
+// a decimal number with optional sign, or "$" + hex. Hex keeps its 32-bit
+// pattern ("$FFFFFFFF" is -1); decimal must fit 32 bits. No blanks allowed.
+bool TryReadSkinInt(std::string_view text, int& value);
+
+struct TacOptionsKey {
+  String Name;
+  String Value;
+  bool HasValue = false;  // false for a line without "=": stored, never matched
+};
+
+struct TacOptionsSection {
+  String Name;
+  std::vector<TacOptionsKey> Keys;                // file order, repeats kept
+  std::unordered_map<String, size_t> FirstKey;    // key name -> index of its first line
+};
+
+// Sections and keys are case-sensitive; a repeated section or key is found by
+// its first occurrence. Lines before the first section are ignored.
+class TacSkinOptions {
+public:
+  // With trimLines false (the override text of CommonSections) lines are
+  // taken as written: no trimming of lines, names or values.
+  explicit TacSkinOptions(bool trimLines = true) : FTrimLines(trimLines) {}
+
+  void SetText(std::string_view text);  // a leading UTF-8 byte-order mark is skipped
+  void LoadFromStrings(const TStrings& lines);
+  void LoadFromStream(TStream& stream);  // from position 0 to the end
+  void Clear();
+
+  // Distinct section names in file order (a repeated header adds nothing:
+  // every lookup reaches its first occurrence only).
+  const std::vector<String>& SectionNames() const { return FSectionNames; }
+  bool SectionExists(const String& section) const { return FindSection(section) != nullptr; }
+  // The first section of that name, nil when absent.
+  const TacOptionsSection* FindSection(const String& section) const;
+  // Distinct key names of the section in file order (lines without "=" excluded).
+  std::vector<String> KeyNames(const String& section) const;
+
+  bool ValueExists(const String& section, const String& key) const;
+  String ReadString(const String& section, const String& key, const String& defaultValue) const;
+  int ReadInteger(const String& section, const String& key, int defaultValue) const;
+  // True when the upper-cased value is "1" or "TRUE".
+  bool ReadBool(const String& section, const String& key, bool defaultValue) const;
+  // "." is the decimal separator whatever the locale.
+  double ReadFloat(const String& section, const String& key, double defaultValue) const;
+
+  // Key lookups through the "PARENTCLASS" chain. A chain that returns to a
+  // section already visited ends like a missing key.
+  String ReadInheritedString(const String& section, const String& key, const String& defaultValue) const;
+  // -1 counts as absent; a value found through a parent is converted to RGB.
+  int ReadInheritedInteger(const String& section, const String& key, int defaultValue) const;
+  bool ReadInheritedBool(const String& section, const String& key, const String& defaultValue) const;
+
+private:
+  const String* FindValue(const String& section, const String& key) const;
+  void AddLine(std::string_view line);
+
+  bool FTrimLines;
+  std::vector<TacOptionsSection> FSections;
+  std::unordered_map<String, size_t> FFirstSection;
+  std::vector<String> FSectionNames;
+  size_t FCurrent = SIZE_MAX;  // section receiving lines, SIZE_MAX before the first
+};
+
+// True when the text reads as a Boolean "on" in the options dialect.
+bool SkinBool(std::string_view value);
