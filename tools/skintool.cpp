@@ -1,0 +1,79 @@
+// skintool: authors the built-in skin and inspects skins.
+#include <cstdio>
+#include <cstring>
+
+#include "framework/core/SysUtils.h"
+#include "tools/AlterMetroArt.h"
+#include "tools/SkinInfo.h"
+#include "tools/SkinPackage.h"
+#include "tools/SkinPreview.h"
+
+#ifndef QN_SKIN_SOURCE_DIR
+#define QN_SKIN_SOURCE_DIR "skins/AlterMetro"
+#endif
+
+namespace {
+
+const char* Usage =
+    "usage:\n"
+    "  skintool build [--source DIR] OUT.asz   author the built-in skin from DIR/Options.dat\n"
+    "  skintool pack DIR FILE.asz               pack an unpacked skin folder\n"
+    "  skintool unpack FILE.asz DIR             unpack a skin into a folder\n"
+    "  skintool info FILE.asz|DIR [--json]      load a skin and print its model\n"
+    "  skintool preview FILE.asz OUT.png        draw a contact sheet of a skin\n";
+
+int Fail(const String& message) {
+  std::fprintf(stderr, "skintool: %s\n", message.c_str());
+  return 1;
+}
+
+int Run(int argc, char** argv) {
+  if (argc < 2) return Fail(String("missing command\n") + Usage);
+  String command = argv[1];
+  std::vector<String> args(argv + 2, argv + argc);
+  if (command == "build") {
+    String source = QN_SKIN_SOURCE_DIR, out;
+    for (size_t i = 0; i < args.size(); ++i) {
+      if (args[i] == "--source" && i + 1 < args.size())
+        source = args[++i];
+      else if (out.empty())
+        out = args[i];
+      else
+        return Fail(String("too many arguments\n") + Usage);
+    }
+    if (out.empty()) return Fail(String("missing output file\n") + Usage);
+    TBytes options = ReadFileBytes(IncludeTrailingPathDelimiter(source) + SkinOptionsName);
+    WriteFileBytes(out, PackSkinEntries(BuildAlterMetroEntries(options)));
+    return 0;
+  }
+  if (command == "pack" && args.size() == 2) {
+    WriteFileBytes(args[1], PackSkinEntries(ReadSkinFolder(args[0])));
+    return 0;
+  }
+  if (command == "unpack" && args.size() == 2) {
+    UnpackSkinFolder(UnpackSkinEntries(ReadFileBytes(args[0])), args[1]);
+    return 0;
+  }
+  if (command == "info" && (args.size() == 1 || (args.size() == 2 && args[1] == "--json"))) {
+    String text = args.size() == 2 ? SkinModelJson(*LoadSkinModel(args[0])) : SkinModelText(*LoadSkinModel(args[0]));
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return 0;
+  }
+  if (command == "preview" && args.size() == 2) {
+    WriteFileBytes(args[1], DrawSkinPreview(args[0]));
+    return 0;
+  }
+  return Fail(String("unknown command or wrong arguments\n") + Usage);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const Exception& e) {
+    return Fail(e.Message());
+  } catch (const std::exception& e) {
+    return Fail(e.what());
+  }
+}
