@@ -1,0 +1,5 @@
+#include "colordialog/sSkinHook.h"
+
+TDefaultManagerQuery DefaultSkinManagerQuery = nullptr;
+
+bool DefaultSkinManagerPresent() { return DefaultSkinManagerQuery != nullptr && DefaultSkinManagerQuery(); }
