@@ -2,7 +2,7 @@
 
 #include "skin/acSkinColors.h"
 
-#include <unordered_set>
+#include <algorithm>
 
 namespace {
 
@@ -180,27 +180,31 @@ double TacSkinOptions::ReadFloat(const String& section, const String& key, doubl
 
 String TacSkinOptions::ReadInheritedString(const String& section, const String& key, const String& defaultValue) const {
   static const String sentinel = "?";
-  std::unordered_set<String> visited;
+  std::vector<String> visited;
   String current = section;
   for (;;) {
-    visited.insert(current);
     String value = ReadString(current, key, sentinel);
     if (value != sentinel) return value;
+    visited.push_back(current);
     const String parent = ReadString(current, "PARENTCLASS", sentinel);
-    if (parent.empty() || parent == sentinel || parent == current || visited.count(parent)) return defaultValue;
+    if (parent.empty() || parent == sentinel || parent == current || int(visited.size()) >= MaxParentDepth ||
+        std::find(visited.begin(), visited.end(), parent) != visited.end())
+      return defaultValue;
     current = parent;
   }
 }
 
 int TacSkinOptions::ReadInheritedInteger(const String& section, const String& key, int defaultValue) const {
-  std::unordered_set<String> visited;
+  std::vector<String> visited;
   String current = section;
-  for (int depth = 0;; ++depth) {
-    visited.insert(current);
+  for (;;) {
     const int value = ReadInteger(current, key, -1);
-    if (value != -1) return depth == 0 ? value : int(ColorToRGB(TColor(value)));
+    if (value != -1) return visited.empty() ? value : int(ColorToRGB(TColor(value)));
+    visited.push_back(current);
     const String parent = ReadString(current, "PARENTCLASS", "?");
-    if (parent.empty() || parent == "?" || parent == current || visited.count(parent)) return defaultValue;
+    if (parent.empty() || parent == "?" || parent == current || int(visited.size()) >= MaxParentDepth ||
+        std::find(visited.begin(), visited.end(), parent) != visited.end())
+      return defaultValue;
     current = parent;
   }
 }

@@ -56,7 +56,8 @@ public:
   double ReadFloat(const String& section, const String& key, double defaultValue) const;
 
   // Key lookups through the "PARENTCLASS" chain. A chain that returns to a
-  // section already visited ends like a missing key.
+  // section already visited, or grows longer than MaxParentDepth sections,
+  // ends like a missing key.
   String ReadInheritedString(const String& section, const String& key, const String& defaultValue) const;
   // -1 counts as absent; a value found through a parent is converted to RGB.
   int ReadInheritedInteger(const String& section, const String& key, int defaultValue) const;
@@ -72,6 +73,9 @@ private:
   std::vector<String> FSectionNames;
   size_t FCurrent = SIZE_MAX;  // section receiving lines, SIZE_MAX before the first
 };
+
+// Longest "PARENTCLASS" chain followed (real skins use two or three levels).
+constexpr int MaxParentDepth = 64;
 
 // True when the text reads as a Boolean "on" in the options dialect.
 bool SkinBool(std::string_view value);

@@ -46,7 +46,7 @@ struct TsGenState {
   String GradientData;
   TsGradArray GradientArray;  // same content as the section's array of that state
   int32_t ImagePercent = 0;
-  int32_t TextureIndex = 0;
+  int32_t TextureIndex = -1;  // texture mask record, -1 for none
   TColor GlowColor = 0;
   uint8_t GlowSize = 0;
   int32_t Transparency = 0;
