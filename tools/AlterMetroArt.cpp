@@ -458,16 +458,16 @@ void PutChecks(TBitmap32& m) {
 
 // --- File pictures -------------------------------------------------------------
 
-// Halo around a rounded rectangle: strongest at its edge, gone `reach`
-// pixels out, nothing over the control itself.
-TBitmap32 Halo(int size, int inset, double radius, double reach, double peak, uint32_t color) {
+// Halo around the control's rectangle (inset from the picture's edge):
+// strongest at its edge, gone `reach` pixels out, rounded outside the
+// corners, nothing over the control itself.
+TBitmap32 Halo(int size, int inset, double reach, double peak, uint32_t color) {
   TBitmap32 bmp(size, size);
   double l = inset, t = inset, r = size - inset, b = size - inset;
   for (int y = 0; y < size; ++y)
     for (int x = 0; x < size; ++x) {
       double px = x + 0.5, py = y + 0.5;
-      double cx = std::clamp(px, l + radius, r - radius), cy = std::clamp(py, t + radius, b - radius);
-      double d = std::hypot(px - cx, py - cy) - radius;  // outside distance
+      double d = std::hypot(px - std::clamp(px, l, r), py - std::clamp(py, t, b));  // outside distance
       if (d <= 0 || d >= reach) continue;
       double k = 1 - d / reach;
       bmp.SetPixel(x, y, WithOpacity(color, peak * k * k));
@@ -531,9 +531,9 @@ TBitmap32 DrawAlterMetroExtBord() {
   return bmp;
 }
 
-TBitmap32 DrawAlterMetroGlowEdit() { return Halo(22, 4, 2, 4.2, 0.55, Rgb(72, 168, 226)); }
+TBitmap32 DrawAlterMetroGlowEdit() { return Halo(22, 4, 4.2, 0.55, Rgb(72, 168, 226)); }
 
-TBitmap32 DrawAlterMetroGlowH() { return Halo(108, 8, 8, 8.5, 0.5, Rgb(72, 168, 226)); }
+TBitmap32 DrawAlterMetroGlowH() { return Halo(108, 8, 8.5, 0.5, Rgb(72, 168, 226)); }
 
 TSkinFileEntries BuildAlterMetroEntries(const TBytes& options) {
   return {
