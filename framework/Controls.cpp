@@ -874,17 +874,26 @@ void TWinControl::UpdateShowing() {
     if (FParent && !FParent->FHandle) return;  // the parent creates us with itself
     CreateHandle();
   }
-  for (TControl* c : std::vector<TControl*>(FControls))
-    if (auto* w = dynamic_cast<TWinControl*>(c)) w->UpdateShowing();
-  if (FHandle && show != FShowing) {
-    FShowing = show;
-    try {
-      Perform(CM_SHOWINGCHANGED);
-    } catch (...) {
-      FShowing = !show;
-      throw;
-    }
+  auto updateChildren = [this] {
+    for (TControl* c : std::vector<TControl*>(FControls))
+      if (auto* w = dynamic_cast<TWinControl*>(c)) w->UpdateShowing();
+  };
+  bool changed = FHandle && show != FShowing;
+  if (!changed) {
+    updateChildren();
+    return;
   }
+  // Children appear inside the still hidden window before it shows, and go
+  // after it hid.
+  FShowing = show;
+  try {
+    if (show) updateChildren();
+    Perform(CM_SHOWINGCHANGED);
+  } catch (...) {
+    FShowing = !show;
+    throw;
+  }
+  if (!show) updateChildren();
 }
 
 void TWinControl::PaintWindow(HDC dc) {

@@ -1,0 +1,113 @@
+#include "app/MFcode.h"
+
+#include "colordialog/sColorUtils.h"
+#include "framework/IniFiles.h"
+
+TMForm* MForm = nullptr;
+bool AutoClose = false;
+String SettingsFileName;
+
+String SettingsPath() { return SettingsFileName.empty() ? ExeFilePath() + "settings.ini" : SettingsFileName; }
+
+namespace {
+
+// The edit text from its second character on, at most 255 characters
+// (UTF-16 units, so a first character of any kind is skipped whole).
+String CodeDigits(const String& text) {
+  std::wstring w = ToWide(text);
+  return w.size() > 1 ? FromWide(std::wstring_view(w).substr(1, 255)) : String();
+}
+
+void SetStoredFont(TFont* font, TColor color) {
+  font->SetName("Tahoma");
+  font->SetHeight(-15);
+  font->SetStyle({fsBold});
+  font->SetColor(color);
+}
+
+}  // namespace
+
+TMForm::TMForm(TComponent* owner) : TForm(owner) {
+  BeginLoading();
+  SetName("MForm");
+  SetBounds(521, 333, Width(), Height());
+  SetBorderStyle(TFormBorderStyle::bsToolWindow);
+  SetClientSize(124, 103);
+  SetColor(clWhite);
+  SetStoredFont(Font(), clWindowText);
+  SetFormStyle(TFormStyle::fsStayOnTop);
+  SetCaption("");
+  OnCreate = [this](TObject* s) { FormCreate(s); };
+  OnShow = [this](TObject* s) { FormShow(s); };
+  OnCloseQuery = [this](TObject* s, bool& canClose) { FormCloseQuery(s, canClose); };
+
+  I = new TImage(this);
+  I->SetName("I");
+  I->SetParent(this);
+  I->SetBounds(0, 24, 129, 81);
+  I->SetCursor(crHandPoint);
+  I->OnClick = [this](TObject* s) { IClick(s); };
+
+  E = new TEdit(this);
+  E->SetName("E");
+  E->SetParent(this);
+  E->SetBounds(0, 0, 129, 26);
+  E->SetColor(clWhite);
+  SetStoredFont(E->Font(), clBlack);
+  E->SetTabOrder(0);
+  E->SetText("#FFF");
+  E->OnKeyUp = [this](TObject* s, WORD& key, TShiftState shift) { EKeyUp(s, key, shift); };
+
+  CD = new TsColorDialog(this);
+  CD->SetName("CD");
+  CD->SetColor(0xFFFFFF);
+  EndLoading();
+}
+
+void TMForm::FillSwatch(TColor color) {
+  TCanvas* canvas = I->Canvas();
+  canvas->Brush()->SetColor(color);
+  canvas->FillRect(Rect(0, 0, I->Picture()->Width(), I->Picture()->Height()));
+}
+
+void TMForm::FormCreate(TObject* sender) {
+  TIniFile ini(SettingsPath());
+  SetLeft(ini.ReadInteger("POS", "X", Screen->Width() - Width()));
+  SetTop(ini.ReadInteger("POS", "Y", Screen->WorkAreaHeight() - Height()));
+  AutoClose = ini.ReadBool("SYS", "AUTOCLOSE", false);
+}
+
+void TMForm::FormShow(TObject* sender) {
+  FillSwatch(0xFFFFFF);
+  IClick(this);
+}
+
+void TMForm::IClick(TObject* sender) {
+  try {
+    CD->SetColor(HtmlCodeToColor(CodeDigits(E->Text())));
+  } catch (const EConvertError&) {
+    // A malformed code keeps the dialog's previous colour.
+  }
+  if (!CD->Execute()) return;
+  FillSwatch(CD->Color());
+  E->SetText("#" + ColorToHtmlCode(CD->Color()));
+  E->SelectAll();
+  E->CopyToClipboard();
+  bool leftShiftDown = (GetAsyncKeyState(VK_LSHIFT) & 0x8000) != 0;
+  if (!leftShiftDown && AutoClose) Application->MainForm()->Close();
+}
+
+void TMForm::EKeyUp(TObject* sender, WORD& key, TShiftState shift) {
+  try {
+    FillSwatch(HtmlCodeToColor(CodeDigits(E->Text())));
+  } catch (const std::exception&) {
+    // Typing is never reported: the swatch keeps its fill.
+  }
+}
+
+void TMForm::FormCloseQuery(TObject* sender, bool& canClose) {
+  TIniFile ini(SettingsPath());
+  ini.WriteInteger("POS", "X", Left());
+  ini.WriteInteger("POS", "Y", Top());
+  ini.WriteBool("SYS", "AUTOCLOSE", AutoClose);
+}

@@ -1,0 +1,32 @@
+// The tool window: colour code edit, swatch and the colour dialog.
+#pragma once
+#include "colordialog/sDialogs.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Forms.h"
+#include "framework/StdCtrls.h"
+
+class TMForm : public TForm {
+public:
+  explicit TMForm(TComponent* owner);
+  const char* ClassName() const override { return "TMForm"; }
+
+  TImage* I;
+  TEdit* E;
+  TsColorDialog* CD;
+
+  void FormCreate(TObject* sender);
+  void FormShow(TObject* sender);
+  void IClick(TObject* sender);
+  void EKeyUp(TObject* sender, WORD& key, TShiftState shift);
+  void FormCloseQuery(TObject* sender, bool& canClose);
+
+private:
+  void FillSwatch(TColor color);
+};
+
+extern TMForm* MForm;
+// Close the program after a confirmed colour; read at start, written back on close.
+extern bool AutoClose;
+// The settings file; empty means "settings.ini" beside the program file.
+extern String SettingsFileName;
+String SettingsPath();

@@ -1,0 +1,15 @@
+// Program start: the application object, the tool window, the message loop.
+#include "app/MFcode.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  try {
+    Application->Initialize();
+    Application->MainFormOnTaskBar = true;
+    Application->CreateForm(MForm);
+    Application->Run();
+  } catch (...) {
+    Application->HandleException(Application);
+    return 1;
+  }
+  return 0;
+}
