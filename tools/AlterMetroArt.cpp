@@ -342,16 +342,12 @@ void PaintFlatButton(TBitmap32& c, int s) {
                           {cAccent, cPressedFill}};
   double w = c.Width(), h = c.Height();
   FillRoundRect(c, 0, 0, w, h, 3, looks[s].Border);
+  // The fill replaces the border inside (colour and opacity), by coverage.
   TBitmap32 inner(c.Width(), c.Height());
-  FillRoundRect(inner, 1, 1, w - 1, h - 1, 2, looks[s].Fill);
-  // The fill replaces the border colour inside instead of mixing with it.
-  for (int y = 1; y + 1 < c.Height(); ++y)
-    for (int x = 1; x + 1 < c.Width(); ++x) {
-      uint32_t p = inner.Pixel(x, y);
-      if ((p >> 24) == 0) continue;
-      double k = (p >> 24) / 255.0;
-      c.SetPixel(x, y, MixPixels(c.Pixel(x, y), looks[s].Fill, k));
-    }
+  FillRoundRect(inner, 1, 1, w - 1, h - 1, 2, Rgb(0, 0, 0));
+  for (int y = 0; y < c.Height(); ++y)
+    for (int x = 0; x < c.Width(); ++x)
+      if (double k = (inner.Pixel(x, y) >> 24) / 255.0; k > 0) c.SetPixel(x, y, MixPixels(c.Pixel(x, y), looks[s].Fill, k));
 }
 
 void PutButtons(TBitmap32& m) {
