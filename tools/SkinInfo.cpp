@@ -1,6 +1,7 @@
 #include "tools/SkinInfo.h"
 
 #include <charconv>
+#include <type_traits>
 
 namespace {
 
