@@ -1,6 +1,7 @@
 #include "skin/acSkinModel.h"
 
 #include "skin/acBmp.h"
+#include "skin/acJpeg.h"
 #include "skin/acPNG.h"
 #include "skin/acShadows.h"
 #include "skin/acSkinColors.h"
@@ -13,9 +14,6 @@ namespace {
 
 const String GlobalInfo = "GLOBALINFO";
 
-void LoadSkinJpeg(const uint8_t* data, size_t size, TBitmap32& bitmap) {
-  throw ESkinError("JPEG pictures cannot be read yet.");
-}
 
 int16_t Low16(int v) { return int16_t(uint16_t(uint32_t(v))); }
 
@@ -266,7 +264,7 @@ bool TacSkinModel::LoadPicture(const String& name, TacPicKind kind, bool diskOnl
         break;
       }
       case TacPicKind::pkJpeg:
-        LoadSkinJpeg(data, size, result);
+        LoadJpeg(data, size, result);
         break;
     }
   } catch (const Exception& e) {

@@ -4,8 +4,9 @@
 // Palette, MasterBitmap and the lookup methods are the manager's own members.
 //
 // A load either succeeds or leaves the previous model exactly as it was and
-// raises: ESkinError (format), EConvertError (malformed number), EReadError
-// (truncated package), EPNGError/EBmpError/EJpegError (undecodable image).
+// raises: ESkinError (format, limits, undecodable image: the decoder's text
+// followed by the file name), EConvertError (malformed number, prefixed with
+// the section and key), EReadError (truncated package).
 #pragma once
 #include "framework/core/Bitmap32.h"
 #include "framework/core/Classes.h"
