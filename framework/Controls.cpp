@@ -869,7 +869,7 @@ void TWinControl::Update() {
 void TWinControl::SetEnabled(bool value) { TControl::SetEnabled(value); }
 
 void TWinControl::UpdateShowing() {
-  bool show = FVisible && (FParent ? FParent->FShowing : true);
+  bool show = FVisible && (FParent ? FParent->FShowing : (FParentWindow || IsTopLevel()));
   if (show && !FHandle) {
     if (FParent && !FParent->FHandle) return;  // the parent creates us with itself
     CreateHandle();

@@ -298,6 +298,8 @@ protected:
   virtual bool WantsKey(WORD key);
   void UpdateShowing();
   void UpdateBounds();
+  // A window of its own on the desktop (forms); others need a parent window.
+  virtual bool IsTopLevel() const { return false; }
 
   HWND FHandle = nullptr;
   WNDPROC FDefWndProc = nullptr;

@@ -99,6 +99,7 @@ public:
 protected:
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
+  bool IsTopLevel() const override { return true; }
   void PaintWindow(HDC dc) override;
   virtual void DoCreate();
   virtual void DoShow();

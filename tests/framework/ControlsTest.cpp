@@ -1,0 +1,439 @@
+#include "TestSupport.h"
+#include "framework/ExtCtrls.h"
+#include "framework/StdCtrls.h"
+
+#include <memory>
+
+namespace {
+
+constexpr UINT WM_PROBE = WM_USER + 77;
+
+// Records what reaches WndProc and answers WM_PROBE with WParam * 2.
+class TProbe : public TCustomControl {
+public:
+  explicit TProbe(TComponent* owner) : TCustomControl(owner) { SetBounds(0, 0, 50, 40); }
+  const char* ClassName() const override { return "TProbe"; }
+  std::vector<UINT> Seen;
+  int Throws = 0;
+  void WndProc(TMessage& m) override {
+    if (m.Msg >= CM_BASE && m.Msg <= CM_LAST) Seen.push_back(m.Msg);
+    if (m.Msg == WM_PROBE) {
+      Seen.push_back(m.Msg);
+      if (m.LParam == 1) {
+        ++Throws;
+        throw EInvalidOperation("probe failed on purpose");
+      }
+      m.Result = LRESULT(m.WParam * 2);
+      return;
+    }
+    TCustomControl::WndProc(m);
+  }
+  int Count(UINT msg) const { return int(std::count(Seen.begin(), Seen.end(), msg)); }
+};
+
+std::unique_ptr<TForm> ShownForm() {
+  auto f = std::make_unique<TForm>(nullptr);
+  f->SetBounds(40, 40, 300, 200);
+  f->Show();
+  Pump();
+  return f;
+}
+
+}  // namespace
+
+// ---- Ownership and notifications ------------------------------------------
+
+TEST(Ownership, FreeingTheFormFreesItsComponentsAndWindows) {
+  TWatcher watcher;
+  auto* form = new TForm(nullptr);
+  auto* edit = new TEdit(form);
+  edit->SetParent(form);
+  auto* image = new TImage(form);
+  image->SetParent(form);
+  auto* timer = new TTimer(form);
+  watcher.Watch(edit);
+  watcher.Watch(image);
+  watcher.Watch(timer);
+  form->Show();
+  HWND editWnd = edit->Handle();
+  ASSERT_TRUE(IsWindow(editWnd));
+  EXPECT_EQ(GetParent(editWnd), form->Handle());
+  EXPECT_EQ(FindControl(editWnd), edit);
+  EXPECT_EQ(form->ComponentCount(), 3);
+  EXPECT_EQ(form->ControlCount(), 2);
+  delete form;
+  EXPECT_EQ(watcher.Removed.size(), 3u);
+  EXPECT_FALSE(IsWindow(editWnd));
+  EXPECT_EQ(FindControl(editWnd), nullptr);
+}
+
+TEST(Ownership, ParentAndOwnerAreIndependent) {
+  auto form = ShownForm();
+  auto* edit = new TEdit(nullptr);  // no owner: the parent frees it
+  edit->SetParent(form.get());
+  TWatcher watcher;
+  watcher.Watch(edit);
+  EXPECT_EQ(form->ComponentCount(), 0);
+  EXPECT_TRUE(edit->HandleAllocated());
+  form.reset();
+  EXPECT_EQ(watcher.Removed.size(), 1u);
+}
+
+TEST(Ownership, ReparentingMovesTheWindow) {
+  auto a = ShownForm();
+  auto b = ShownForm();
+  auto* edit = new TEdit(a.get());
+  edit->SetParent(a.get());
+  HWND wnd = edit->Handle();
+  edit->SetParent(b.get());
+  EXPECT_EQ(edit->Handle(), wnd);
+  EXPECT_EQ(GetParent(wnd), b->Handle());
+  EXPECT_EQ(a->ControlCount(), 0);
+  EXPECT_EQ(b->ControlCount(), 1);
+  edit->SetParent(nullptr);
+  EXPECT_FALSE(edit->HandleAllocated());
+  EXPECT_FALSE(IsWindow(wnd));
+  EXPECT_THROW(b->SetParent(b.get()), EInvalidOperation);
+}
+
+TEST(Ownership, WindowIsCreatedOnDemand) {
+  TForm form(nullptr);
+  auto* edit = new TEdit(&form);
+  edit->SetParent(&form);
+  EXPECT_FALSE(form.HandleAllocated());
+  EXPECT_FALSE(edit->HandleAllocated());
+  edit->SetText("before");
+  HWND wnd = edit->Handle();  // creates the form first
+  EXPECT_TRUE(form.HandleAllocated());
+  wchar_t buf[32];
+  GetWindowTextW(wnd, buf, 32);
+  EXPECT_STREQ(buf, L"before");
+  form.DestroyHandle();
+  EXPECT_FALSE(edit->HandleAllocated());
+  EXPECT_EQ(edit->Text(), "before");  // the text outlives the window
+}
+
+// ---- Dispatch --------------------------------------------------------------
+
+TEST(Dispatch, PerformCallsWndProcDirectlyWithoutAWindow) {
+  TForm form(nullptr);
+  auto* p = new TProbe(&form);
+  p->SetParent(&form);
+  EXPECT_EQ(p->Perform(WM_PROBE, 21), 42);
+  EXPECT_FALSE(p->HandleAllocated());
+}
+
+TEST(Dispatch, SystemMessagesReachTheObject) {
+  auto form = ShownForm();
+  auto* p = new TProbe(form.get());
+  p->SetParent(form.get());
+  EXPECT_EQ(SendMessageW(p->Handle(), WM_PROBE, 5, 0), 10);
+}
+
+TEST(Dispatch, WindowProcCanBeChainedAndRestored) {
+  auto form = ShownForm();
+  auto* p = new TProbe(form.get());
+  p->SetParent(form.get());
+  TWndMethod old = p->WindowProc();
+  std::vector<UINT> hook;
+  p->SetWindowProc([&](TMessage& m) {
+    hook.push_back(m.Msg);
+    if (m.Msg == WM_PROBE && m.WParam == 100) {
+      m.Result = 7;  // answered here, never reaches WndProc
+      return;
+    }
+    old(m);
+  });
+  EXPECT_EQ(SendMessageW(p->Handle(), WM_PROBE, 3, 0), 6);
+  EXPECT_EQ(p->Perform(WM_PROBE, 100), 7);
+  EXPECT_EQ(std::count(hook.begin(), hook.end(), UINT(WM_PROBE)), 2);
+  EXPECT_EQ(p->Count(WM_PROBE), 1);
+  p->SetWindowProc(old);
+  hook.clear();
+  EXPECT_EQ(p->Perform(WM_PROBE, 100), 200);
+  EXPECT_TRUE(hook.empty());
+}
+
+namespace {
+WNDPROC ForeignPrev = nullptr;
+int ForeignCalls = 0;
+LRESULT CALLBACK ForeignProc(HWND wnd, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_PROBE) ++ForeignCalls;
+  return CallWindowProcW(ForeignPrev, wnd, msg, w, l);
+}
+}  // namespace
+
+TEST(Dispatch, SurvivesForeignSubclassing) {
+  auto form = ShownForm();
+  auto* edit = new TEdit(form.get());
+  edit->SetParent(form.get());
+  HWND wnd = edit->Handle();
+  ForeignCalls = 0;
+  ForeignPrev = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(wnd, GWLP_WNDPROC, LONG_PTR(&ForeignProc)));
+  SendMessageW(wnd, WM_SETTEXT, 0, LPARAM(L"through the chain"));
+  EXPECT_EQ(edit->Text(), "through the chain");
+  SendMessageW(wnd, WM_PROBE, 0, 0);
+  EXPECT_EQ(ForeignCalls, 1);
+  // The object goes while the foreign procedure is still on top.
+  delete edit;
+  EXPECT_FALSE(IsWindow(wnd));
+  EXPECT_EQ(FindControl(wnd), nullptr);
+}
+
+namespace {
+HWND MakeStatic() {
+  return CreateWindowExW(0, L"STATIC", L"plain", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+}
+}  // namespace
+
+TEST(Subclass, AttachRoutesAndDetachRestores) {
+  HWND wnd = MakeStatic();
+  auto original = GetWindowLongPtrW(wnd, GWLP_WNDPROC);
+  int probes = 0;
+  TWindowSubclass* sub = nullptr;
+  TWindowSubclass s([&](TMessage& m) {
+    if (m.Msg == WM_PROBE) {
+      ++probes;
+      m.Result = 99;
+      return;
+    }
+    sub->CallPrevious(m);
+  });
+  sub = &s;
+  ASSERT_TRUE(s.Attach(wnd));
+  EXPECT_FALSE(s.Attach(wnd));  // one window at a time
+  EXPECT_EQ(SendMessageW(wnd, WM_PROBE, 0, 0), 99);
+  SendMessageW(wnd, WM_SETTEXT, 0, LPARAM(L"passed on"));
+  wchar_t buf[32];
+  GetWindowTextW(wnd, buf, 32);
+  EXPECT_STREQ(buf, L"passed on");
+  EXPECT_EQ(probes, 1);
+  EXPECT_TRUE(s.Detach());
+  EXPECT_EQ(GetWindowLongPtrW(wnd, GWLP_WNDPROC), original);
+  EXPECT_EQ(SendMessageW(wnd, WM_PROBE, 0, 0), 0);
+  DestroyWindow(wnd);
+}
+
+TEST(Subclass, DetachUnderAForeignSubclassLeavesTheChainIntact) {
+  HWND wnd = MakeStatic();
+  auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(wnd, GWLP_WNDPROC));
+  int probes = 0;
+  TWindowSubclass* raw = nullptr;
+  auto s = std::make_unique<TWindowSubclass>([&probes, &raw](TMessage& m) {
+    if (m.Msg == WM_PROBE) ++probes;
+    raw->CallPrevious(m);
+  });
+  raw = s.get();
+  ASSERT_TRUE(s->Attach(wnd));
+  WNDPROC ours = s->Proc();
+  ForeignCalls = 0;
+  ForeignPrev = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(wnd, GWLP_WNDPROC, LONG_PTR(&ForeignProc)));
+  EXPECT_EQ(ForeignPrev, ours);
+  EXPECT_FALSE(s->Detach());  // not ours on top: nothing is restored
+  EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(wnd, GWLP_WNDPROC)), &ForeignProc);
+  s.reset();
+  // The foreign procedure still chains through our stub to the original.
+  SendMessageW(wnd, WM_PROBE, 0, 0);
+  SendMessageW(wnd, WM_SETTEXT, 0, LPARAM(L"still works"));
+  wchar_t buf[32];
+  GetWindowTextW(wnd, buf, 32);
+  EXPECT_STREQ(buf, L"still works");
+  EXPECT_EQ(ForeignCalls, 1);
+  EXPECT_EQ(probes, 0);
+  (void)original;
+  DestroyWindow(wnd);
+}
+
+TEST(Subclass, WindowDestructionDetaches) {
+  HWND wnd = MakeStatic();
+  bool sawNcDestroy = false;
+  TWindowSubclass* sub = nullptr;
+  TWindowSubclass s([&](TMessage& m) {
+    if (m.Msg == WM_NCDESTROY) sawNcDestroy = true;
+    sub->CallPrevious(m);
+  });
+  sub = &s;
+  ASSERT_TRUE(s.Attach(wnd));
+  DestroyWindow(wnd);
+  EXPECT_TRUE(sawNcDestroy);
+  EXPECT_FALSE(s.Attached());
+  EXPECT_FALSE(s.Detach());
+}
+
+// ---- Private notifications -------------------------------------------------
+
+TEST(Notifications, MouseEnterAndLeaveFollowTheMouse) {
+  auto form = ShownForm();
+  auto* image = new TImage(form.get());
+  image->SetParent(form.get());
+  image->SetBounds(10, 10, 50, 50);
+  std::vector<String> log;
+  image->OnMouseEnter = [&](TObject*) { log.push_back("image enter"); };
+  image->OnMouseLeave = [&](TObject*) { log.push_back("image leave"); };
+  form->OnMouseEnter = [&](TObject*) { log.push_back("form enter"); };
+  form->OnMouseLeave = [&](TObject*) { log.push_back("form leave"); };
+  HWND wnd = form->Handle();
+  SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
+  EXPECT_EQ(GetMouseControl(), image);
+  SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(25, 25));  // no repeat
+  SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(150, 150));
+  EXPECT_EQ(GetMouseControl(), form.get());
+  SendMessageW(wnd, WM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(GetMouseControl(), nullptr);
+  EXPECT_EQ(log, (std::vector<String>{"image enter", "image leave", "form enter", "form leave"}));
+}
+
+TEST(Notifications, MouseMessagesOfAWindowlessChildArriveInItsCoordinates) {
+  auto form = ShownForm();
+  auto* image = new TImage(form.get());
+  image->SetParent(form.get());
+  image->SetBounds(10, 20, 50, 50);
+  int clicks = 0, downX = -1, downY = -1;
+  image->OnClick = [&](TObject*) { ++clicks; };
+  image->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int x, int y) { downX = x, downY = y; };
+  HWND wnd = form->Handle();
+  SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(15, 27));
+  EXPECT_EQ(GetCaptureControl(), image);
+  SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(16, 28));
+  EXPECT_EQ(downX, 5);
+  EXPECT_EQ(downY, 7);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(GetCaptureControl(), nullptr);
+  // Released outside: no click.
+  SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(15, 27));
+  SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(200, 150));
+  EXPECT_EQ(clicks, 1);
+}
+
+TEST(Notifications, TextChangedOnlyOnARealChange) {
+  TForm form(nullptr);
+  auto* p = new TProbe(&form);
+  p->SetParent(&form);
+  p->SetText("a");
+  p->SetText("a");
+  EXPECT_EQ(p->Count(CM_TEXTCHANGED), 1);
+  p->Handle();
+  p->SetText("b");
+  EXPECT_EQ(p->Count(CM_TEXTCHANGED), 2);
+  EXPECT_EQ(p->Text(), "b");
+}
+
+TEST(Notifications, ColourAndFontReachChildrenThatFollowTheirParent) {
+  TForm form(nullptr);
+  auto* follower = new TProbe(&form);
+  follower->SetParent(&form);
+  follower->SetParentColor(true);
+  auto* own = new TProbe(&form);
+  own->SetParent(&form);
+  own->SetColor(clRed);
+  own->Font()->SetName("Courier New");
+  form.SetColor(0x123456);
+  EXPECT_EQ(follower->Color(), TColor(0x123456));
+  EXPECT_EQ(own->Color(), clRed);
+  // Insertion (not yet following), SetParentColor (takes clBtnFace), the change.
+  EXPECT_EQ(follower->Count(CM_PARENTCOLORCHANGED), 3);
+  EXPECT_EQ(follower->Count(CM_COLORCHANGED), 2);
+  form.Font()->SetName("Arial");
+  EXPECT_EQ(follower->Font()->Name(), "Arial");
+  EXPECT_TRUE(follower->ParentFont());
+  EXPECT_EQ(own->Font()->Name(), "Courier New");
+  EXPECT_FALSE(own->ParentFont());
+}
+
+TEST(Notifications, VisibleAndEnabledChangesReachTheWindow) {
+  auto form = ShownForm();
+  auto* p = new TProbe(form.get());
+  p->SetParent(form.get());
+  HWND wnd = p->Handle();
+  EXPECT_TRUE(IsWindowVisible(wnd));
+  EXPECT_TRUE(p->Showing());
+  p->Hide();
+  EXPECT_FALSE(IsWindowVisible(wnd));
+  EXPECT_FALSE(p->Showing());
+  EXPECT_EQ(p->Count(CM_VISIBLECHANGED), 1);
+  EXPECT_EQ(p->Count(CM_SHOWINGCHANGED), 2);
+  p->SetEnabled(false);
+  EXPECT_FALSE(IsWindowEnabled(wnd));
+  EXPECT_EQ(p->Count(CM_ENABLEDCHANGED), 1);
+}
+
+// ---- Exceptions at the boundary -------------------------------------------
+
+TEST(Boundary, ExceptionInAWindowProcedureIsReportedAndTheProgramGoesOn) {
+  TCapturedErrors errors;
+  auto form = ShownForm();
+  auto* p = new TProbe(form.get());
+  p->SetParent(form.get());
+  EXPECT_EQ(SendMessageW(p->Handle(), WM_PROBE, 4, 1), 0);
+  ASSERT_EQ(errors.Messages().size(), 1u);
+  EXPECT_EQ(errors.Messages()[0], "probe failed on purpose");
+  EXPECT_EQ(SendMessageW(p->Handle(), WM_PROBE, 4, 0), 8);  // still alive
+  PostMessageW(p->Handle(), WM_PROBE, 1, 1);
+  Pump();
+  EXPECT_EQ(errors.Messages().size(), 2u);
+  EXPECT_EQ(p->Throws, 2);
+}
+
+TEST(Boundary, ExceptionInASubclassIsReported) {
+  TCapturedErrors errors;
+  HWND wnd = MakeStatic();
+  TWindowSubclass* sub = nullptr;
+  TWindowSubclass s([&](TMessage& m) {
+    if (m.Msg == WM_PROBE) throw Exception("subclass failed");
+    sub->CallPrevious(m);
+  });
+  sub = &s;
+  s.Attach(wnd);
+  SendMessageW(wnd, WM_PROBE, 0, 0);
+  EXPECT_EQ(errors.Messages(), std::vector<String>{"subclass failed"});
+  DestroyWindow(wnd);
+}
+
+TEST(Boundary, DefaultReportIsAMessageBoxWithTheText) {
+  TCapturedErrors keep;  // restores the handler afterwards
+  Application->OnException = nullptr;
+  std::vector<String> texts;
+  bool closed = false;
+  TTimer closer(nullptr);
+  closer.SetInterval(50);
+  closer.OnTimer = [&](TObject*) {
+    // Find the box among this thread's windows, read it, close it.
+    struct TCtx {
+      std::vector<String>* Texts;
+      bool* Closed;
+    } ctx{&texts, &closed};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM lp) -> BOOL {
+          auto* c = reinterpret_cast<TCtx*>(lp);
+          wchar_t cls[64];
+          GetClassNameW(w, cls, 64);
+          if (wcscmp(cls, L"#32770") != 0 || !IsWindowVisible(w)) return TRUE;
+          EnumChildWindows(
+              w,
+              [](HWND ch, LPARAM lp2) -> BOOL {
+                wchar_t t[256];
+                GetWindowTextW(ch, t, 256);
+                reinterpret_cast<std::vector<String>*>(lp2)->push_back(FromWide(t));
+                return TRUE;
+              },
+              LPARAM(c->Texts));
+          PostMessageW(w, WM_COMMAND, IDOK, 0);
+          *c->Closed = true;
+          return FALSE;
+        },
+        LPARAM(&ctx));
+  };
+  HWND wnd = MakeStatic();
+  TWindowSubclass* sub = nullptr;
+  TWindowSubclass s([&](TMessage& m) {
+    if (m.Msg == WM_PROBE) throw Exception("Unable to write to C:\\nowhere\\settings.ini");
+    sub->CallPrevious(m);
+  });
+  sub = &s;
+  s.Attach(wnd);
+  SendMessageW(wnd, WM_PROBE, 0, 0);  // returns once the box is closed
+  EXPECT_TRUE(closed);
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "Unable to write to C:\\nowhere\\settings.ini"), texts.end());
+  DestroyWindow(wnd);
+}
