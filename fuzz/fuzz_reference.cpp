@@ -1,0 +1,112 @@
+// libFuzzer target for image references: the parsers alone, then the mask
+// build of a tiny in-memory skin whose sections carry the input as their
+// references (normal, inherited, BUTTON_HUGE and override sections). The
+// first byte picks the skin version (old rules below 7.4, premultiplication
+// above 7.45); the rest, up to the first line break, is the reference.
+#include "skin/acSkinModel.h"
+
+#include <zlib.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+void PutLe(std::string& b, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) b += char((v >> (8 * i)) & 0xFF);
+}
+
+std::string Bmp(int w, int h) {
+  const int stride = (w * 3 + 3) & ~3;
+  std::string b = "BM";
+  PutLe(b, uint32_t(26 + stride * h), 4);
+  PutLe(b, 0, 4);
+  PutLe(b, 26, 4);
+  PutLe(b, 12, 4);
+  PutLe(b, uint32_t(w), 2);
+  PutLe(b, uint32_t(h), 2);
+  PutLe(b, 1, 2);
+  PutLe(b, 24, 2);
+  for (int y = 0; y < h; ++y) {
+    int n = 0;
+    for (int x = 0; x < w; ++x, n += 3) {
+      const bool key = x == 0 || y == 0 || x == w - 1 || y == h - 1;
+      b += char(key ? 0xFF : 0x40);
+      b += char(key ? 0x00 : 0x50);
+      b += char(key ? 0xFF : 0x60);
+    }
+    for (; n < stride; ++n) b += '\0';
+  }
+  return b;
+}
+
+void AddFile(TacSkinConvertor& c, const char* name, const std::string& bytes) {
+  TacImageItem item;
+  item.FileName = name;
+  item.FileStream = std::make_unique<TMemoryStream>();
+  item.FileStream->LoadFromBytes(bytes.data(), bytes.size());
+  c.Files.push_back(std::move(item));
+  c.ImageCount = int32_t(c.Files.size());
+}
+
+void ParsersAlone(const std::string& v) {
+  TsMaskData md;
+  TacFileRef ref;
+  try { ParseGlyphReference(v, md); } catch (const EConvertError&) {}
+  try { ParseBorderReference(v, md); } catch (const EConvertError&) {}
+  try { ParseTextureReference(v, md); } catch (const EConvertError&) {}
+  try { ParseSharpReference(v, md); } catch (const EConvertError&) {}
+  ParseFileReference(v, ref);
+  (void)ReferenceForm(v);
+  (void)IsJpegReference(v);
+  TBitmap32 pic(16, 16);
+  (void)DetectCornerType(md, pic);
+  (void)MaskFrameWidth(md);
+  (void)MaskFrameHeight(md);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  static const char* const versions[] = {"7.3", "7.45", "7.5", "8.12"};
+  const char* version = versions[data[0] % 4];
+  std::string value(reinterpret_cast<const char*>(data + 1), size - 1);
+  value = value.substr(0, value.find_first_of("\r\n"));
+  ParsersAlone(value);
+
+  TacSkinConvertor conv;
+  AddFile(conv, "MASTER COPY.BMP", Bmp(64, 48));
+  AddFile(conv, "F.BMP", Bmp(18, 12));
+  const std::string options = std::string("[GLOBALINFO]\nMASTERBITMAP=MASTER COPY.BMP\nVERSION=") + version +
+                              "\nEXBORDER=" + value + "\n[BUTTON_HUGE]\nBORDERSMASK=" + value + "\n[SEC]\nPARENTCLASS=CHILD\nPATTERN=" +
+                              value + "\n[CHILD]\nPARENTCLASS=SEC\nSTATES=1\nK=" + value + "\n";
+  conv.Options = std::make_unique<TMemoryStream>();
+  conv.Options->LoadFromBytes(options.data(), options.size());
+
+  TacSkinModel model;
+  TStringList overrides;
+  overrides.Add("[OVR]");
+  overrides.Add("K=" + value);
+  model.SetCommonSections(overrides);
+  model.SetExtendedBorders(true);
+  try {
+    model.LoadFromConvertor(conv, "/nonexistent-skin-dir/");
+  } catch (const Exception&) {
+    return 0;
+  }
+  for (int i = 0; i < int(model.ma.size()); ++i) {
+    const TsMaskData& md = model.ma[size_t(i)];
+    const TBitmap32& pic = model.MaskPicture(i);
+    if (md.R.Left < 0 || md.R.Top < 0 || md.R.Right > pic.Width() || md.R.Bottom > pic.Height() ||
+        md.R.Left > md.R.Right || md.R.Top > md.R.Bottom)
+      std::abort();
+    model.MaskWidthLeft(i);
+    model.MaskWidthBottom(i);
+  }
+  (void)model.GetMaskIndex(model.GetSkinIndex("CHILD"), "CHILD", "PATTERN");
+  (void)model.GetTextureIndex(model.GetSkinIndex("SEC"), "SEC", "K");
+  return 0;
+}
