@@ -9,12 +9,12 @@
 
 namespace {
 
-// Pulls one zlib stream out of a source stream. Input is read in blocks;
-// when the stream ends, the source is moved back by the input not consumed
-// so that it stands exactly after the stream.
+// Pulls one zlib stream out of a memory stream, in place. Input is offered
+// in blocks of up to 128 KiB and the source position moves by exactly the
+// input consumed, so that after the stream end it stands right after it.
 class TacInflateReader {
 public:
-  explicit TacInflateReader(TStream& source) : FSource(source), FInput(size_t(SkinInflateBlockSize)) {
+  explicit TacInflateReader(TCustomMemoryStream& source) : FSource(source) {
     std::memset(&FZ, 0, sizeof FZ);
     if (inflateInit(&FZ) != Z_OK) throw ESkinError("Cannot initialise the zlib decompressor.");
   }
@@ -28,38 +28,32 @@ public:
   // source runs out first.
   int64_t Read(void* buffer, int64_t count, const String& entryName) {
     FZ.next_out = static_cast<Bytef*>(buffer);
-    FZ.avail_out = uInt(count);
-    while (FZ.avail_out > 0 && !FFinished) {
-      if (FZ.avail_in == 0) {
-        if (FSourceDone) break;
-        const int64_t n = FSource.Read(FInput.data(), SkinInflateBlockSize);
-        if (n <= 0) {
-          FSourceDone = true;
-          break;
-        }
-        FZ.next_in = FInput.data();
-        FZ.avail_in = uInt(n);
-      }
+    int64_t left = count;
+    while (left > 0 && !FFinished) {
+      const int64_t pos = FSource.Position(), avail = std::min(FSource.Size() - pos, SkinInflateBlockSize);
+      if (avail <= 0) break;
+      FZ.next_in = const_cast<Bytef*>(FSource.Memory() + pos);
+      FZ.avail_in = uInt(avail);
+      const uInt chunk = uInt(std::min<int64_t>(left, 1 << 30));
+      FZ.avail_out = chunk;
       const int ret = inflate(&FZ, Z_NO_FLUSH);
+      left -= chunk - FZ.avail_out;
+      FSource.Seek(avail - int64_t(FZ.avail_in), soCurrent);
       if (ret == Z_STREAM_END) {
         FFinished = true;
-        if (FZ.avail_in > 0) FSource.Seek(-int64_t(FZ.avail_in), soCurrent);
-        FZ.avail_in = 0;
       } else if (ret == Z_NEED_DICT) {
         throw ESkinError("Packed file \"" + entryName + "\": " + zError(Z_DATA_ERROR));
       } else if (ret != Z_OK && ret != Z_BUF_ERROR) {
         throw ESkinError("Packed file \"" + entryName + "\": " + (FZ.msg ? String(FZ.msg) : String(zError(ret))));
       }
     }
-    return count - int64_t(FZ.avail_out);
+    return count - left;
   }
 
 private:
-  TStream& FSource;
-  std::vector<Bytef> FInput;
+  TCustomMemoryStream& FSource;
   z_stream FZ;
   bool FFinished = false;
-  bool FSourceDone = false;
 };
 
 [[noreturn]] void Truncated(const String& what) {
@@ -89,9 +83,11 @@ String AnsiToUtf8(const std::vector<uint8_t>& bytes) {
 
 // Smallest possible entry: two lengths and an empty zlib stream (8 bytes).
 constexpr int64_t MinEntrySize = 16;
+// Deflate's best case is a little over 1032 output bytes per input byte.
+constexpr int64_t MaxDeflateRatio = 1040;
 
 void ReadPackage(TacSkinConvertor& conv) {
-  TStream& src = *conv.PackedData;
+  TCustomMemoryStream& src = *conv.PackedData;
   src.SetPosition(0);
   char magic[4] = {};
   if (src.Read(magic, 4) != 4 || std::memcmp(magic, "ASzf", 4) != 0) throw ESkinError(SNotPackedSkin);
@@ -116,21 +112,22 @@ void ReadPackage(TacSkinConvertor& conv) {
                               name.c_str(), unpacked, (long long)MaxUnpackedSkinSize));
     total += unpacked;
 
+    // Deflate never expands more than about 1032 to 1: a larger size is a lie
+    // that must not reach the allocator.
+    if (unpacked > (size - src.Position()) * MaxDeflateRatio + 1024)
+      throw ESkinError(Format("Packed skin is damaged: \"%s\" announces %d unpacked bytes from %lld packed bytes.",
+                              name.c_str(), unpacked, (long long)(size - src.Position())));
+
     auto out = std::make_unique<TMemoryStream>();
+    out->SetSize(unpacked);
     TacInflateReader reader(src);
-    uint8_t buffer[65536];
-    int64_t left = unpacked;
-    while (left > 0) {
-      const int64_t want = std::min<int64_t>(left, sizeof buffer);
-      const int64_t got = reader.Read(buffer, want, name);
-      if (got > 0) out->WriteBuffer(buffer, got);
-      if (got < want) {
-        if (reader.Finished())
-          throw EReadError(Format("Stream read error: packed file \"%s\" holds fewer than its %d bytes.", name.c_str(), unpacked));
-        Truncated("packed file \"" + name + "\"");
-      }
-      left -= got;
+    const int64_t got = unpacked > 0 ? reader.Read(out->Memory(), unpacked, name) : 0;
+    if (got < unpacked) {
+      if (reader.Finished())
+        throw EReadError(Format("Stream read error: packed file \"%s\" holds fewer than its %d bytes.", name.c_str(), unpacked));
+      Truncated("packed file \"" + name + "\"");
     }
+    out->SetPosition(unpacked);
     // The stream must end here: its trailer is what locates the next entry.
     uint8_t extra;
     if (reader.Read(&extra, 1, name) != 0)
