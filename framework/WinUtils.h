@@ -46,7 +46,7 @@ public:
   ~TGdiHandle() { Reset(); }
   TGdiHandle(TGdiHandle&& o) noexcept : FHandle(std::exchange(o.FHandle, nullptr)) {}
   TGdiHandle& operator=(TGdiHandle&& o) noexcept {
-    if (this != &o) Reset(std::exchange(o.FHandle, nullptr));
+    if (this != &o) Replace(std::exchange(o.FHandle, nullptr), false);
     return *this;
   }
   TGdiHandle(const TGdiHandle&) = delete;
@@ -54,14 +54,16 @@ public:
 
   H Get() const { return FHandle; }
   explicit operator bool() const { return FHandle != nullptr; }
-  void Reset(H h = nullptr) {
-    if (FHandle) NoteGdiDeleted(DeleteObject(FHandle) != 0);
-    FHandle = h;
-    NoteGdiCreated(h);
-  }
+  // Deletes the owned object and takes h, a newly created one.
+  void Reset(H h = nullptr) { Replace(h, true); }
   H Release() { return std::exchange(FHandle, nullptr); }
 
 private:
+  void Replace(H h, bool fresh) {
+    if (FHandle) NoteGdiDeleted(DeleteObject(FHandle) != 0);
+    FHandle = h;
+    if (fresh) NoteGdiCreated(h);
+  }
   H FHandle = nullptr;
 };
 
