@@ -52,11 +52,13 @@ constexpr TPass NoInterlace = {0, 0, 1, 1};
 
 inline int PassExtent(int size, int start, int step) { return size > start ? (size - start + step - 1) / step : 0; }
 
-uint8_t Paeth(int a, int b, int c) {
-  int p = a + b - c;
-  int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-  if (pa <= pb && pa <= pc) return uint8_t(a);
-  return pb <= pc ? uint8_t(b) : uint8_t(c);
+// Branch-free form of the standard predictor (nearest of a, b, c to
+// a + b - c, ties in the order a, b, c); equal to it for all 2^24 inputs.
+inline uint8_t Paeth(int a, int b, int c) {
+  int threshold = 3 * c - (a + b);
+  int lo = a < b ? a : b, hi = a < b ? b : a;
+  int t0 = hi <= threshold ? lo : c;
+  return uint8_t(threshold <= lo ? hi : t0);
 }
 
 // Undoes one row's filter in place; prev is the unfiltered previous row of the
@@ -294,9 +296,32 @@ void TPngDecoder::BuildTables() {
     for (int i = 0; i < 256; ++i)
       FGamma8[i] = uint8_t(std::lround(255.0 * std::pow(i / 255.0, exponent)));
     if (BitDepth == 16) {
-      FGamma16.resize(65536);
-      for (int i = 0; i < 65536; ++i)
-        FGamma16[i] = uint8_t(std::lround(255.0 * std::pow(i / 65535.0, exponent)));
+      // The mapping is monotonic: find where each output value starts by
+      // binary search instead of evaluating all 65536 samples.
+      auto out = [exponent](int v) { return int(std::lround(255.0 * std::pow(v / 65535.0, exponent))); };
+      FGamma16.assign(65536, 0);
+      int start = 0;
+      for (int k = 1; k <= 255; ++k) {
+        // Guess by the inverse function, confirm with the forward one.
+        double inverse = 65535.0 * std::pow((k - 0.5) / 255.0, 1.0 / exponent);
+        int guess = inverse >= 65536.0 ? 65536 : std::max(start, int(std::ceil(inverse)));
+        if ((guess == start || out(guess - 1) < k) && (guess == 65536 || out(guess) >= k)) {
+          std::fill(FGamma16.begin() + start, FGamma16.begin() + guess, uint8_t(k - 1));
+          start = guess;
+          continue;
+        }
+        int lo = start, hi = 65536;  // first v in [lo, hi) with out(v) >= k, or hi
+        while (lo < hi) {
+          int mid = lo + (hi - lo) / 2;
+          if (out(mid) >= k)
+            hi = mid;
+          else
+            lo = mid + 1;
+        }
+        std::fill(FGamma16.begin() + start, FGamma16.begin() + lo, uint8_t(k - 1));
+        start = lo;
+      }
+      std::fill(FGamma16.begin() + start, FGamma16.end(), uint8_t(255));
     }
   }
   if (ColorType == 3) {

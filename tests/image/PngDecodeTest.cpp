@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 namespace {
@@ -207,6 +208,30 @@ TEST(PngGamma, SixteenBitGammaUsesTheWholeSample) {
   // (0x01FF / 65535) ^ (1/2.2) * 255 = 28.1; the high byte alone would give 21.
   TPNGGraphic png = Decode(TPngWriter().Header(1, 1, 16, 0).Chunk("gAMA", g).Image(Rows({{0x01, 0xFF}})).End().Data);
   EXPECT_EQ(png.Bitmap().Pixel(0, 0), 0xFF1C1C1Cu);
+}
+
+// Every 16-bit sample through the gamma path, compared with the formula
+// evaluated directly, for ordinary and extreme file gammas.
+TEST(PngGamma, EverySixteenBitSampleFollowsTheFormula) {
+  TBytes raw;
+  for (int y = 0; y < 256; ++y) {
+    raw.push_back(0);
+    for (int x = 0; x < 256; ++x) raw.insert(raw.end(), {uint8_t(y), uint8_t(x)});
+  }
+  for (uint32_t gamma : {100000u, 45455u, 250000u, 1u, 20000000u}) {
+    SCOPED_TRACE(gamma);
+    TBytes g;
+    PutBe32(g, gamma);
+    TPNGGraphic png = Decode(TPngWriter().Header(256, 256, 16, 0).Chunk("gAMA", g).Image(raw).End().Data);
+    const double exponent = 1.0 / (gamma / 100000.0 * 2.2);
+    int wrong = 0;
+    for (int v = 0; v < 65536; ++v) {
+      uint32_t expect = uint32_t(std::lround(255.0 * std::pow(v / 65535.0, exponent)));
+      uint32_t got = png.Bitmap().Pixel(v & 255, v >> 8) & 0xFF;
+      if (got != expect && ++wrong <= 3) ADD_FAILURE() << "sample " << v << " gives " << got << ", want " << expect;
+    }
+    EXPECT_EQ(wrong, 0);
+  }
 }
 
 // --- Filters and interlacing -------------------------------------------
