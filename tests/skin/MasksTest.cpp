@@ -198,7 +198,7 @@ TEST_F(Masks, OversizedPicturesAreRefusedBeforeDecoding) {
 }
 
 TEST_F(Masks, AllPicturesTogetherHaveABudget) {
-  FDir.Write("BIG.PNG", MakePngRgba(4096, 4096, SolidFn(0)));
+  FDir.Write("BIG.PNG", MakePngBlack1(4096, 4096));
   String refs = "[A]\n";
   for (int i = 0; i < 5; ++i) refs += Format("K%d=!BIG.PNG!1!0!0!1!1!1!1\n", i);
   try {

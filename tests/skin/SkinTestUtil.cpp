@@ -2,6 +2,7 @@
 
 #include "skin/acJpeg.h"
 
+#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <cstdio>
@@ -143,6 +144,19 @@ TBlob MakePng(int width, int height, const TPixelFn& pixel, bool alpha) {
 }
 
 }  // namespace
+
+TBlob MakePngBlack1(int width, int height) {
+  TBlob png("\x89PNG\r\n\x1A\n", 8);
+  TBlob ihdr;
+  PutBe32(ihdr, uint32_t(width));
+  PutBe32(ihdr, uint32_t(height));
+  ihdr += char(1);
+  ihdr += TBlob(4, '\0');
+  PutChunk(png, "IHDR", ihdr);
+  PutChunk(png, "IDAT", Zlib(TBlob(size_t(height) * size_t(1 + (width + 7) / 8), '\0'), 9));
+  PutChunk(png, "IEND", TBlob());
+  return png;
+}
 
 TBlob MakePngRgba(int width, int height, const TPixelFn& pixel) { return MakePng(width, height, pixel, true); }
 TBlob MakePngRgb(int width, int height, const TPixelFn& pixel) { return MakePng(width, height, pixel, false); }
@@ -325,7 +339,12 @@ TBlob BuiltInLikePackage() { return MakePackage(BuiltInLikeFiles()); }
 
 TTempDir::TTempDir(const String& name) {
   namespace fs = std::filesystem;
-  const fs::path p = fs::current_path() / "skin-test-tmp" / name;
+  // Tests may run in parallel processes from one folder: the test's own name
+  // keeps their folders apart.
+  String unique = name;
+  if (const auto* info = ::testing::UnitTest::GetInstance()->current_test_info())
+    unique += String("-") + info->test_suite_name() + "-" + info->name();
+  const fs::path p = fs::current_path() / "skin-test-tmp" / unique;
   fs::remove_all(p);
   fs::create_directories(p);
   FPath = p.string() + "/";

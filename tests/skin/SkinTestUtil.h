@@ -38,6 +38,8 @@ TBlob MakeBmp24(int width, int height, const TPixelFn& pixel, bool core = true);
 // 8-bit RGBA PNG (colour type 6) or RGB (type 2) without ancillary chunks.
 TBlob MakePngRgba(int width, int height, const TPixelFn& pixel);
 TBlob MakePngRgb(int width, int height, const TPixelFn& pixel);
+// A 1-bit grey PNG, all black: a large picture in few bytes.
+TBlob MakePngBlack1(int width, int height);
 // A "JPEG" for the fake decoder the tests install: "FAKEJPEG w h rrggbb".
 TBlob MakeFakeJpeg(int width, int height, TColor color);
 // Installs the fake JPEG decoder for the life of the object.
@@ -59,7 +61,8 @@ String BuiltInLikeOptions();
 std::vector<std::pair<String, TBlob>> BuiltInLikeFiles();  // "Options.dat" first
 TBlob BuiltInLikePackage();
 
-// A fresh directory under the build tree, removed by the destructor.
+// A fresh directory under the working folder, named after the running test,
+// removed by the destructor.
 class TTempDir {
 public:
   explicit TTempDir(const String& name);
