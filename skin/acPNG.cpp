@@ -293,11 +293,12 @@ void TPngDecoder::BuildTables() {
   if (Gamma != 0) {
     // Correct from the file's gamma to a display gamma of 2.2.
     double exponent = 1.0 / (double(Gamma) / 100000.0 * 2.2);
-    for (int i = 0; i < 256; ++i)
-      FGamma8[i] = uint8_t(std::lround(255.0 * std::pow(i / 255.0, exponent)));
-    if (BitDepth == 16) {
-      // The mapping is monotonic: find where each output value starts by
-      // binary search instead of evaluating all 65536 samples.
+    if (BitDepth < 16) {
+      for (int i = 0; i < 256; ++i)
+        FGamma8[i] = uint8_t(std::lround(255.0 * std::pow(i / 255.0, exponent)));
+    } else {
+      // The mapping is monotonic: find where each output value starts
+      // instead of evaluating all 65536 samples.
       auto out = [exponent](int v) { return int(std::lround(255.0 * std::pow(v / 65535.0, exponent))); };
       FGamma16.assign(65536, 0);
       int start = 0;

@@ -111,9 +111,23 @@ void TacTinyJPGImage::DrawTo(TBitmap32& bitmap) const {
 
 namespace {
 
+// COM for the duration of one decode; balanced also when the thread had it
+// already (S_FALSE), left alone when it runs another threading model.
+class TComScope {
+public:
+  TComScope() : FResult(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~TComScope() {
+    if (SUCCEEDED(FResult)) CoUninitialize();
+  }
+
+private:
+  HRESULT FResult;
+};
+
 class TTinyJpgDecoder : public TacJpegDecoder {
 public:
   void Decode(const uint8_t* data, size_t size, TBitmap32& bitmap) override {
+    TComScope com;
     TacTinyJPGImage image;
     image.LoadFromBytes(data, size);
     image.DrawTo(bitmap);
