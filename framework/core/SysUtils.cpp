@@ -213,7 +213,7 @@ bool ForceDirectories(const String& path) {
   return DirectoryExists(path);
 }
 
-bool DeleteFile(const String& path) {
+bool RemoveFile(const String& path) {
   std::error_code ec;
   return fs::remove(ToPath(path), ec);
 }

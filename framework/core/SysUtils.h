@@ -71,7 +71,7 @@ String IncludeTrailingPathDelimiter(std::string_view path);
 bool FileExists(const String& path);
 bool DirectoryExists(const String& path);
 bool ForceDirectories(const String& path);
-bool DeleteFile(const String& path);
+bool RemoveFile(const String& path);
 
 // UTF-8 <-> UTF-16. Invalid UTF-8 bytes become U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view s);
