@@ -112,6 +112,7 @@ void TacSkinModel::LoadFromPackageFile(const String& fileName, const String& ski
   if (!FileExists(NativeSkinPath(fileName))) throw ESkinError("The packed skin \"" + fileName + "\" does not exist.");
   std::unique_ptr<TacSkinConvertor> convertor;
   UnpackSkinFile(fileName, convertor, true);
+  if (!convertor) throw ESkinError("The packed skin \"" + fileName + "\" does not exist.");
   LoadFromConvertor(*convertor, skinDir.empty() ? ExtractFilePath(fileName) : skinDir);
 }
 
@@ -241,7 +242,8 @@ bool TacSkinModel::LoadPicture(const String& name, TacPicKind kind, bool diskOnl
   }
 
   auto budget = [&](int64_t w, int64_t h) {
-    if (w * h > MaxSkinImagePixels)
+    // Each side is checked first, so that the product cannot overflow.
+    if (w > TBitmap32::MaxDimension || h > TBitmap32::MaxDimension || w * h > MaxSkinImagePixels)
       throw ESkinError(Format("The picture \"%s\" is too large (%lld x %lld pixels).", name.c_str(), (long long)w, (long long)h));
     if (FLoadedPixels + w * h > MaxSkinTotalPixels)
       throw ESkinError("The pictures of the skin are too large in all (at \"" + name + "\").");

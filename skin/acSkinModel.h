@@ -106,6 +106,9 @@ public:
   TColor GetHighLightFontColor(bool focused) const { return Palette[focused ? psHighlightFontFocused : psHighlightFont]; }
 
   // ---- steps of a load (public because the manager re-runs some)
+  // Global values, sections, overrides, palette and colour adjustments from
+  // the options file of the load in progress; nothing outside a load.
+  void LoadAllGeneralData();
   void InitMaskIndexes();
   // Fills ConstData, then InitMaskIndexes and CheckShadows.
   void InitConstantIndexes();
@@ -131,7 +134,6 @@ private:
   void LoadCommon(const TacSkinOptions& options, const TacSkinConvertor* package, const String& skinPath);
   void LoadAllMasks();
   void LoadAllPatterns();
-  void LoadAllGeneralData();
   void ReadGlobalValues();
   void ReadSection(const String& name, TsGeneralData& gd);
   void ApplyOverrides(const TacSkinOptions& overrides);
