@@ -2,6 +2,7 @@
 
 #include "colordialog/sColorUtils.h"
 #include "framework/IniFiles.h"
+#include "skin/acSkinWin.h"
 
 TMForm* MForm = nullptr;
 bool AutoClose = false;
@@ -62,6 +63,15 @@ TMForm::TMForm(TComponent* owner) : TForm(owner) {
   CD->SetName("CD");
   CD->SetColor(0xFFFFFF);
   EndLoading();
+}
+
+void AddInternalSkins(TsStoredSkins& skins, HMODULE module) {
+  TsStoredSkin* skin = skins.Add();
+  skin->SetName("AlterMetro (internal)");
+  skin->SetShadow1Color(clBlack);
+  skin->SetShadow1Offset(0);
+  skin->SetShadow1Transparency(0);
+  LoadStoredSkinResource(*skin, module, L"ALTERMETRO");
 }
 
 void TMForm::FillSwatch(TColor color) {

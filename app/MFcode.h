@@ -4,6 +4,9 @@
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
+#include "skin/acSkinPack.h"
+
+#include <windows.h>
 
 class TMForm : public TForm {
 public:
@@ -30,3 +33,7 @@ extern bool AutoClose;
 // The settings file; empty means "settings.ini" beside the program file.
 extern String SettingsFileName;
 String SettingsPath();
+
+// The skins the tool window carries inside the program, as its skin manager
+// holds them: the built-in skin from module's resources.
+void AddInternalSkins(TsStoredSkins& skins, HMODULE module);

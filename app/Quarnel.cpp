@@ -1,8 +1,10 @@
 // Program start: the application object, the tool window, the message loop.
 #include "app/MFcode.h"
+#include "skin/acSkinWin.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   try {
+    InstallWin32SkinPlatform();
     Application->Initialize();
     Application->MainFormOnTaskBar = true;
     Application->CreateForm(MForm);

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-TColor ColorToRGB(TColor color) {
-  if ((color & 0xFF000000) == clSystemColor) return TColor(GetSysColor(int(color & 0xFF))) & 0xFFFFFF;
-  return color & 0xFFFFFF;
-}
+namespace {
+// System colours come from the running desktop once any drawing code is linked in.
+const bool SysColorsInstalled = (SetSysColorSource([](int index) -> TColor { return GetSysColor(index); }), true);
+}  // namespace
 
 int ScreenPixelsPerInch() {
   static int ppi = [] {

@@ -44,7 +44,6 @@ constexpr TColor clMenuHighlight = clSystemColor | COLOR_MENUHILIGHT;
 constexpr TColor clMenuBar = clSystemColor | COLOR_MENUBAR;
 
 // A system colour becomes its current value; other colours keep their RGB bytes.
-TColor ColorToRGB(TColor color);
 
 // Screen resolution the framework scales point sizes with.
 int ScreenPixelsPerInch();

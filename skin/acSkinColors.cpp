@@ -5,17 +5,9 @@
 
 namespace {
 
-// Stock desktop colours by system colour index (TColor, red low).
-constexpr TColor StockSysColors[31] = {
-    0xC8C8C8, 0x000000, 0xD1B499, 0xDBCDBF, 0xF0F0F0, 0xFFFFFF, 0x646464, 0x000000,
-    0x000000, 0x000000, 0xB4B4B4, 0xFCF7F4, 0x7A7A7A, 0xD77800, 0xFFFFFF, 0xF0F0F0,
-    0xA0A0A0, 0x6D6D6D, 0x000000, 0x000000, 0xFFFFFF, 0x696969, 0xE3E3E3, 0x000000,
-    0xE1FFFF, 0x000000, 0xCC6600, 0xEAD1B9, 0xF2E4D7, 0xD77800, 0xF0F0F0};
-
 TacSkinPlatform& Platform() {
   static TacSkinPlatform platform = [] {
     TacSkinPlatform p;
-    p.SysColor = [](int index) { return index >= 0 && index < 31 ? StockSysColors[index] : clBlack; };
     p.SizeFrameWidth = [] { return 4; };
     p.LayeredWindows = [] { return true; };
     return p;
@@ -33,14 +25,9 @@ const TacSkinPlatform& SkinPlatform() { return Platform(); }
 
 void SetSkinPlatform(const TacSkinPlatform& platform) {
   TacSkinPlatform& p = Platform();
-  if (platform.SysColor) p.SysColor = platform.SysColor;
   if (platform.SizeFrameWidth) p.SizeFrameWidth = platform.SizeFrameWidth;
   if (platform.LayeredWindows) p.LayeredWindows = platform.LayeredWindows;
 }
-
-TColor SysColor(int index) { return Platform().SysColor(index) & 0xFFFFFF; }
-
-TColor ColorToRGB(TColor color) { return int32_t(color) < 0 ? SysColor(int(color & 0xFF)) : color; }
 
 TColor ChangeHue(TColor color, int offset) {
   if (offset == 0) return color;

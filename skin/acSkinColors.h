@@ -9,7 +9,6 @@
 // What the skin data needs from the windowing system. The portable defaults
 // are the stock desktop values; the Win32 layer installs the live ones.
 struct TacSkinPlatform {
-  std::function<TColor(int index)> SysColor;  // GetSysColor-like, index 0..30
   std::function<int()> SizeFrameWidth;        // width of a sizing frame
   std::function<bool()> LayeredWindows;       // per-pixel alpha windows exist
 };
@@ -28,9 +27,6 @@ enum TacSysColorIndex : int {
   scBtnFace = 15,
 };
 
-TColor SysColor(int index);
-// A negative value (top bit set) names the system colour of its low byte.
-TColor ColorToRGB(TColor color);
 
 // Hue offset: HSV with V = largest channel, S = (largest - smallest) / largest;
 // the new hue is round(hue + offset) mod 360; greys are unchanged. The top

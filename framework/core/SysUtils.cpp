@@ -12,6 +12,27 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+constexpr TColor StockSysColors[31] = {
+    0xC8C8C8, 0x000000, 0xD1B499, 0xDBCDBF, 0xF0F0F0, 0xFFFFFF, 0x646464, 0x000000,
+    0x000000, 0x000000, 0xB4B4B4, 0xFCF7F4, 0x7A7A7A, 0xD77800, 0xFFFFFF, 0xF0F0F0,
+    0xA0A0A0, 0x6D6D6D, 0x000000, 0x000000, 0xFFFFFF, 0x696969, 0xE3E3E3, 0x000000,
+    0xE1FFFF, 0x000000, 0xCC6600, 0xEAD1B9, 0xF2E4D7, 0xD77800, 0xF0F0F0};
+
+TSysColorSource SysColorSource = nullptr;
+
+}  // namespace
+
+void SetSysColorSource(TSysColorSource source) { SysColorSource = source; }
+
+TColor SysColor(int index) {
+  if (index < 0 || index > 30) return clBlack;
+  return (SysColorSource ? SysColorSource(index) : StockSysColors[index]) & 0xFFFFFF;
+}
+
+TColor ColorToRGB(TColor color) { return int32_t(color) < 0 ? SysColor(int(color & 0xFF)) : color; }
+
 TRect IntersectRect(const TRect& a, const TRect& b) {
   TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
   if (r.IsEmpty()) return TRect{};

@@ -33,6 +33,14 @@ constexpr uint8_t GetBValue(TColor c) { return uint8_t(c >> 16); }
 #endif
 constexpr TColor RGBColor(uint8_t r, uint8_t g, uint8_t b) { return TColor(r) | (TColor(g) << 8) | (TColor(b) << 16); }
 
+// System colours: a colour whose top bit is set names the system colour of
+// its low byte. Until the platform installs its own source, the stock
+// desktop values answer.
+using TSysColorSource = TColor (*)(int index);
+void SetSysColorSource(TSysColorSource source);  // nil restores the stock values
+TColor SysColor(int index);                       // plain RGB; black for unknown indexes
+TColor ColorToRGB(TColor color);                  // plain RGB of any colour
+
 struct TPoint {
   int X = 0;
   int Y = 0;

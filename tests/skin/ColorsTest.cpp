@@ -71,13 +71,18 @@ TEST(SystemColours, NegativeValuesNameSystemColours) {
 
 TEST(SystemColours, PlatformCanReplaceTheStockValues) {
   const TacSkinPlatform saved = SkinPlatform();
+  SetSysColorSource([](int index) { return TColor(0x010101 * index) | 0xAB000000; });
+  EXPECT_EQ(SysColor(3), 0x030303u);  // top byte dropped
+  EXPECT_EQ(ColorToRGB(0xFF000004), 0x040404u);
+  EXPECT_EQ(SysColor(31), clBlack);
+  SetSysColorSource(nullptr);
+  EXPECT_NE(SysColor(3), 0x030303u);
   TacSkinPlatform p;
-  p.SysColor = [](int index) { return TColor(0x010101 * index); };
+  p.LayeredWindows = [] { return false; };
   SetSkinPlatform(p);
-  EXPECT_EQ(SysColor(3), 0x030303u);
+  EXPECT_FALSE(SkinPlatform().LayeredWindows());
   EXPECT_EQ(SkinPlatform().SizeFrameWidth(), saved.SizeFrameWidth());  // untouched member
   SetSkinPlatform(saved);
-  EXPECT_NE(SysColor(3), 0x030303u);
 }
 
 TEST(GradientText, GroupsOfFiveWithClamping) {
