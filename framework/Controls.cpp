@@ -999,6 +999,19 @@ void TWinControl::DoKeyPress(wchar_t& key) {
   if (key != 0 && OnKeyPress) OnKeyPress(this, key);
 }
 
+namespace {
+
+// Notifications a child window sends its parent go back to the child's own
+// object as CN_BASE + message, so each control handles its own.
+bool ReflectToChild(const TWinControl* parent, HWND child, TMessage& m) {
+  TWinControl* c = child ? FindControl(child) : nullptr;
+  if (!c || c == parent) return false;
+  m.Result = c->Perform(CN_BASE + m.Msg, m.WParam, m.LParam);
+  return true;
+}
+
+}  // namespace
+
 void TWinControl::WndProc(TMessage& m) {
   if ((m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MOUSELAST) && m.Msg != WM_MOUSEWHEEL && m.Msg != WM_MOUSEHWHEEL) {
     if (RouteMouse(m)) return;
@@ -1101,44 +1114,19 @@ void TWinControl::WndProc(TMessage& m) {
         form->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(this));
       return;
     case WM_COMMAND:
-      if (m.LParam) {
-        if (TWinControl* c = FindControl(reinterpret_cast<HWND>(m.LParam)); c && c != this) {
-          m.Result = c->Perform(CN_COMMAND, m.WParam, m.LParam);
-          return;
-        }
-      }
-      break;
-    case WM_NOTIFY:
-      if (auto* hdr = reinterpret_cast<NMHDR*>(m.LParam)) {
-        if (TWinControl* c = FindControl(hdr->hwndFrom); c && c != this) {
-          m.Result = c->Perform(CN_NOTIFY, m.WParam, m.LParam);
-          return;
-        }
-      }
-      break;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORLISTBOX:
-      if (TWinControl* c = FindControl(reinterpret_cast<HWND>(m.LParam)); c && c != this) {
-        m.Result = c->Perform(CN_BASE + m.Msg, m.WParam, m.LParam);
-        return;
-      }
-      break;
-    case WM_DRAWITEM:
-      if (auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam)) {
-        if (TWinControl* c = FindControl(dis->hwndItem); c && c != this) {
-          m.Result = c->Perform(CN_DRAWITEM, m.WParam, m.LParam);
-          return;
-        }
-      }
-      break;
     case WM_HSCROLL:
     case WM_VSCROLL:
-      if (TWinControl* c = FindControl(reinterpret_cast<HWND>(m.LParam)); c && c != this) {
-        m.Result = c->Perform(CN_BASE + m.Msg, m.WParam, m.LParam);
-        return;
-      }
+      if (ReflectToChild(this, reinterpret_cast<HWND>(m.LParam), m)) return;
+      break;
+    case WM_NOTIFY:
+      if (auto* hdr = reinterpret_cast<NMHDR*>(m.LParam); hdr && ReflectToChild(this, hdr->hwndFrom, m)) return;
+      break;
+    case WM_DRAWITEM:
+      if (auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam); dis && ReflectToChild(this, dis->hwndItem, m)) return;
       break;
     case CN_CTLCOLOREDIT:
     case CN_CTLCOLORSTATIC:

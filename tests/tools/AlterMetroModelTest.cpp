@@ -316,6 +316,21 @@ TEST(AlterMetroModel, ABrokenPackageLeavesTheLoadedSkin) {
   EXPECT_EQ(m.MasterBitmap.Width(), 400);
 }
 
+TEST(AlterMetroModel, SectionListOnlyWhileActive) {
+  TacSkinModel model;
+  TBytes bytes = ReadFileBytes(PackagePath);
+  model.LoadFromPackage(bytes.data(), bytes.size());
+  TStringList list;
+  list.Add("stale");
+  model.GetSkinSections(list);
+  EXPECT_EQ(list.Count(), 0);
+  model.CommonSkinData.Active = true;
+  model.GetSkinSections(list);
+  ASSERT_EQ(list.Count(), 67);
+  EXPECT_EQ(list[0], "GLOBALINFO");
+  EXPECT_EQ(list[66], "TB_BTN");
+}
+
 TEST(SkinInfo, JsonUsesTheModelsFieldNames) {
   String json = SkinModelJson(Model());
   for (const char* key : {"\"CommonSkinData\":{", "\"Sections\":[", "\"Palette\":[16512753,4013373,", "\"Masks\":[",
