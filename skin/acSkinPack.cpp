@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cstring>
 
 namespace {
@@ -316,6 +317,15 @@ String NativeSkinPath(const String& path) {
 #else
   String s = path;
   std::replace(s.begin(), s.end(), '\\', '/');
+  // Skins name their files without regard to case (options write them upper
+  // case); on a case-sensitive file system find the file's real spelling.
+  std::error_code ec;
+  const std::filesystem::path p(s);
+  if (std::filesystem::exists(p, ec) || !p.has_filename()) return s;
+  const std::filesystem::path dir = p.has_parent_path() ? p.parent_path() : std::filesystem::path(".");
+  const String wanted = UpperCase(p.filename().string());
+  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+    if (UpperCase(it->path().filename().string()) == wanted) return (p.has_parent_path() ? dir / it->path().filename() : it->path().filename()).string();
   return s;
 #endif
 }

@@ -154,7 +154,8 @@ private:
 // becomes "\"; a lone drive letter gets ":\"; anything else gets "\".
 String NormalizeSkinDir(const String& dir);
 // The file-system form of a skin path: on hosts other than Windows every
-// "\" becomes "/".
+// "\" becomes "/", and a file name that does not exist as written is
+// matched without regard to case in its folder.
 String NativeSkinPath(const String& path);
 
 // Where ExtractByIndex writes: normalised directory + name + " extracted.asz".

@@ -6,6 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <random>
 
 namespace {
@@ -339,3 +341,19 @@ TEST(UnpackFile, BadFileLeavesNilAndRaises) {
 }
 
 }  // namespace
+
+TEST(SkinPaths, FileNamesMatchWithoutRegardToCase) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / "qn_skin_paths";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  { std::ofstream(dir / "Master copy.bmp") << "x"; }
+  const String folder = dir.string() + "/";
+  const String found = NativeSkinPath(folder + "MASTER COPY.BMP");
+  EXPECT_TRUE(FileExists(found)) << found;
+  EXPECT_EQ(ExtractFileName(found), "Master copy.bmp");
+  // Names that exist as written, or nowhere, come back unchanged.
+  EXPECT_EQ(NativeSkinPath(folder + "Master copy.bmp"), folder + "Master copy.bmp");
+  EXPECT_EQ(NativeSkinPath(folder + "NONE.BMP"), folder + "NONE.BMP");
+  fs::remove_all(dir);
+}

@@ -289,10 +289,9 @@ TEST(AlterMetroModel, ExtendedBordersUseTheTwoShadowFrames) {
   EXPECT_FALSE(m.ShdaTemplate == m.ShdiTemplate);
 }
 
-// Image names in the options are upper case; a folder on a case-sensitive
-// file system finds the pictures only through the loader's own lookup, so
-// this compares what does not depend on it.
-TEST(AlterMetroModel, FolderAndPackageGiveTheSameSections) {
+// Image names in the options are upper case while the unpacked files keep
+// their own spelling: the folder load must still find every picture.
+TEST(AlterMetroModel, FolderAndPackageGiveTheSameModel) {
   String dir = testing::TempDir() + "altermetro-folder";
   UnpackSkinFolder(UnpackSkinEntries(ReadFileBytes(PackagePath)), dir);
   TacSkinModel m;
@@ -304,6 +303,12 @@ TEST(AlterMetroModel, FolderAndPackageGiveTheSameSections) {
     EXPECT_EQ(m.gd[i].Props[1].Color, Model().gd[i].Props[1].Color);
   }
   EXPECT_EQ(m.Palette, Model().Palette);
+  ASSERT_EQ(m.ma.size(), Model().ma.size());
+  for (size_t i = 0; i < m.ma.size(); ++i) {
+    EXPECT_EQ(m.ma[i].PropertyName, Model().ma[i].PropertyName);
+    EXPECT_EQ(m.ma[i].R, Model().ma[i].R);
+  }
+  EXPECT_EQ(m.MasterBitmap, Model().MasterBitmap);
 }
 
 TEST(AlterMetroModel, ABrokenPackageLeavesTheLoadedSkin) {
