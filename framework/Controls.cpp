@@ -149,6 +149,23 @@ void TControlCanvas::FreeHandle() {
   list.erase(std::remove(list.begin(), list.end(), this), list.end());
 }
 
+void TControlCanvas::PaintOn(HDC dc, const std::function<void()>& paint) {
+  FreeHandle();
+  Lock();
+  SetHandle(dc);
+  SetFont(FControl->Font());
+  Brush()->SetColor(FControl->Color());
+  try {
+    paint();
+  } catch (...) {
+    SetHandle(nullptr);
+    Unlock();
+    throw;
+  }
+  SetHandle(nullptr);
+  Unlock();
+}
+
 void FreeDeviceContexts() {
   auto list = CanvasList();
   for (TControlCanvas* c : list)
@@ -1199,20 +1216,7 @@ TGraphicControl::~TGraphicControl() { delete FCanvas; }
 
 void TGraphicControl::WndProc(TMessage& m) {
   if (m.Msg == WM_PAINT && m.WParam) {
-    FCanvas->FreeHandle();
-    FCanvas->Lock();
-    FCanvas->SetHandle(reinterpret_cast<HDC>(m.WParam));
-    FCanvas->SetFont(FFont);
-    FCanvas->Brush()->SetColor(FColor);
-    try {
-      Paint();
-    } catch (...) {
-      FCanvas->SetHandle(nullptr);
-      FCanvas->Unlock();
-      throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    FCanvas->PaintOn(reinterpret_cast<HDC>(m.WParam), [this] { Paint(); });
     m.Result = 0;
     return;
   }
@@ -1229,18 +1233,5 @@ TCustomControl::~TCustomControl() {
 }
 
 void TCustomControl::PaintWindow(HDC dc) {
-  FCanvas->FreeHandle();
-  FCanvas->Lock();
-  FCanvas->SetHandle(dc);
-  FCanvas->SetFont(FFont);
-  FCanvas->Brush()->SetColor(FColor);
-  try {
-    Paint();
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
-  FCanvas->Unlock();
+  FCanvas->PaintOn(dc, [this] { Paint(); });
 }

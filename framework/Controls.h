@@ -1,5 +1,6 @@
 // Controls: windowless and windowed, their messages, mouse, keys and painting.
 #pragma once
+#include <functional>
 #include "framework/Graphics.h"
 #include "framework/Messages.h"
 #include "framework/Sets.h"
@@ -71,6 +72,9 @@ public:
   ~TControlCanvas() override;
   void FreeHandle();
   TControl* Control() const { return FControl; }
+  // Lends dc to the canvas, set up with the control's font and colour, while
+  // paint runs; the canvas lets go of dc however paint ends.
+  void PaintOn(HDC dc, const std::function<void()>& paint);
 
 protected:
   void CreateHandle() override;
