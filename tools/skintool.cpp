@@ -5,10 +5,8 @@
 #include "framework/core/SysUtils.h"
 #include "tools/AlterMetroArt.h"
 #include "tools/SkinPackage.h"
-#if QN_HAVE_SKIN_MODEL
 #include "tools/SkinInfo.h"
 #include "tools/SkinPreview.h"
-#endif
 
 #ifndef QN_SKIN_SOURCE_DIR
 #define QN_SKIN_SOURCE_DIR "skins/AlterMetro"
@@ -56,7 +54,6 @@ int Run(int argc, char** argv) {
     UnpackSkinFolder(UnpackSkinEntries(ReadFileBytes(args[0])), args[1]);
     return 0;
   }
-#if QN_HAVE_SKIN_MODEL
   if (command == "info" && (args.size() == 1 || (args.size() == 2 && args[1] == "--json"))) {
     String text = args.size() == 2 ? SkinModelJson(*LoadSkinModel(args[0])) : SkinModelText(*LoadSkinModel(args[0]));
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -66,9 +63,6 @@ int Run(int argc, char** argv) {
     WriteFileBytes(args[1], DrawSkinPreview(args[0]));
     return 0;
   }
-#else
-  if (command == "info" || command == "preview") return Fail("this build has no skin data model");
-#endif
   return Fail(String("unknown command or wrong arguments\n") + Usage);
 }
 

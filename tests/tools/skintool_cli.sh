@@ -1,9 +1,9 @@
 #!/bin/sh
-# Drives the built skintool: build, unpack/pack round trip, errors, and (when
-# the tool has the skin model) info and preview.
-# usage: skintool_cli.sh SKINTOOL SOURCE_DIR WORK_DIR HAVE_MODEL
+# Drives the built skintool: build, unpack/pack round trip, errors, info and
+# preview.
+# usage: skintool_cli.sh SKINTOOL SOURCE_DIR WORK_DIR
 set -u
-tool=$1 src=$2 work=$3 have_model=$4
+tool=$1 src=$2 work=$3
 fails=0
 fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
 
@@ -31,21 +31,18 @@ if "$tool" unpack "$work/truncated.asz" "$work/t" 2> "$work/err.txt"; then fail 
 grep -q "truncated" "$work/err.txt" || fail "unpack of a truncated package gave no clear message: $(cat "$work/err.txt")"
 if "$tool" frobnicate 2> /dev/null; then fail "unknown command succeeded"; fi
 
-if [ "$have_model" = "ON" ]; then
-  "$tool" info "$src/skins/AlterMetro.asz" > "$work/info.txt" || fail "info exited non-zero"
-  grep -q "67 sections" "$work/info.txt" || fail "info does not report 67 sections"
-  "$tool" info "$src/skins/AlterMetro.asz" --json > "$work/info.json" || fail "info --json exited non-zero"
-  grep -q '"ClassName":"TB_BTN"' "$work/info.json" || fail "json lacks the last section"
-  grep -q '"CommonSkinData":{' "$work/info.json" || fail "json lacks CommonSkinData"
-  "$tool" info "$work/unpacked" > /dev/null || fail "info on an unpacked folder failed"
-  for bad in corrupt truncated notaskin; do
-    if "$tool" info "$work/$bad.asz" > /dev/null 2> "$work/err.txt"; then fail "info on $bad package exited 0"; fi
-    [ -s "$work/err.txt" ] || fail "info on $bad package printed no message"
-  done
-  grep -qi "not a packed skin" "$work/err.txt" || fail "bad magic message unclear: $(cat "$work/err.txt")"
-  "$tool" preview "$src/skins/AlterMetro.asz" "$work/preview.png" || fail "preview exited non-zero"
-  [ "$(head -c 4 "$work/preview.png" | tail -c 3)" = "PNG" ] || fail "preview is not a PNG"
-fi
-
+"$tool" info "$src/skins/AlterMetro.asz" > "$work/info.txt" || fail "info exited non-zero"
+grep -q "67 sections" "$work/info.txt" || fail "info does not report 67 sections"
+"$tool" info "$src/skins/AlterMetro.asz" --json > "$work/info.json" || fail "info --json exited non-zero"
+grep -q '"ClassName":"TB_BTN"' "$work/info.json" || fail "json lacks the last section"
+grep -q '"CommonSkinData":{' "$work/info.json" || fail "json lacks CommonSkinData"
+"$tool" info "$work/unpacked" > /dev/null || fail "info on an unpacked folder failed"
+for bad in corrupt truncated notaskin; do
+  if "$tool" info "$work/$bad.asz" > /dev/null 2> "$work/err.txt"; then fail "info on $bad package exited 0"; fi
+  [ -s "$work/err.txt" ] || fail "info on $bad package printed no message"
+done
+grep -qi "not a packed skin" "$work/err.txt" || fail "bad magic message unclear: $(cat "$work/err.txt")"
+"$tool" preview "$src/skins/AlterMetro.asz" "$work/preview.png" || fail "preview exited non-zero"
+[ "$(head -c 4 "$work/preview.png" | tail -c 3)" = "PNG" ] || fail "preview is not a PNG"
 if [ $fails -eq 0 ]; then echo "skintool command line: all checks passed"; fi
 exit $fails
