@@ -2,6 +2,8 @@
 // the bare zlib inflate of the same bytes. Uses skins/AlterMetro.asz when it
 // exists, else a synthetic package of the same shape.
 #include "skin/acSkinModel.h"
+#include "tools/SamplePictures.h"
+#include "tools/SkinPackage.h"
 
 #include <benchmark/benchmark.h>
 #include <zlib.h>
@@ -14,60 +16,6 @@
 
 namespace {
 
-void PutLe(std::string& b, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) b += char((v >> (8 * i)) & 0xFF);
-}
-void PutBe32(std::string& b, uint32_t v) {
-  for (int i = 3; i >= 0; --i) b += char((v >> (8 * i)) & 0xFF);
-}
-std::string Deflate(const std::string& s) {
-  uLongf n = compressBound(uLong(s.size()));
-  std::string z(n, '\0');
-  compress2(reinterpret_cast<Bytef*>(z.data()), &n, reinterpret_cast<const Bytef*>(s.data()), uLong(s.size()), 9);
-  z.resize(n);
-  return z;
-}
-
-std::string Bmp(int w, int h) {
-  const int stride = (w * 3 + 3) & ~3;
-  std::string b = "BM";
-  PutLe(b, uint32_t(26 + stride * h), 4);
-  PutLe(b, 0, 4);
-  PutLe(b, 26, 4);
-  PutLe(b, 12, 4);
-  PutLe(b, uint32_t(w), 2);
-  PutLe(b, uint32_t(h), 2);
-  PutLe(b, 1, 2);
-  PutLe(b, 24, 2);
-  for (int y = 0; y < h; ++y) {
-    int n = 0;
-    for (int x = 0; x < w; ++x, n += 3) b += std::string{char(0xF0 - x % 32), char(0xE0 - y % 16), char(0xD0)};
-    for (; n < stride; ++n) b += '\0';
-  }
-  return b;
-}
-
-std::string Png(int w, int h) {
-  auto chunk = [](std::string& png, const char* t, const std::string& body) {
-    PutBe32(png, uint32_t(body.size()));
-    const std::string tb = std::string(t) + body;
-    png += tb;
-    PutBe32(png, uint32_t(crc32(0, reinterpret_cast<const Bytef*>(tb.data()), uInt(tb.size()))));
-  };
-  std::string png("\x89PNG\r\n\x1A\n", 8), ihdr, raw;
-  PutBe32(ihdr, uint32_t(w));
-  PutBe32(ihdr, uint32_t(h));
-  ihdr += std::string("\x08\x06\x00\x00\x00", 5);
-  chunk(png, "IHDR", ihdr);
-  for (int y = 0; y < h; ++y) {
-    raw += '\0';
-    for (int x = 0; x < w; ++x) raw += std::string{char(0x30), char(0x60), char(0x90), char((x * y) & 0xFF)};
-  }
-  chunk(png, "IDAT", Deflate(raw));
-  chunk(png, "IEND", "");
-  return png;
-}
-
 std::string SyntheticPackage() {
   std::string options =
       "[GLOBALINFO]\r\nMASTERBITMAP=MASTER COPY.BMP\r\nVERSION=8.12\r\n"
@@ -79,18 +27,13 @@ std::string SyntheticPackage() {
                "BORDERSMASK=^0015^0000^0025^0005^0001^0001^0001^0001^2^0^1^1\r\n"
                "GRADIENTDATA=16777215;16579058;97;0;0;16579058;16579058;0;0;0\r\nGLOW=1\r\n"
                "GLOW0=!GLOWEDIT.PNG!1!0!3!0010!0010!0010!0010!1\r\nFADINGENABLED=1\r\n\r\n";
-  const std::pair<std::string, std::string> files[] = {
-      {"Options.dat", options},          {"BtnHuge.bmp", Bmp(192, 128)}, {"Master copy.bmp", Bmp(400, 152)},
-      {"ExtBord.png", Png(100, 80)},     {"GlowEdit.png", Png(22, 22)},  {"GlowH.png", Png(108, 108)}};
-  std::string pkg = "ASzf";
-  PutLe(pkg, 6, 4);
-  for (const auto& [name, content] : files) {
-    PutLe(pkg, uint32_t(name.size()), 4);
-    pkg += name;
-    PutLe(pkg, uint32_t(content.size()), 4);
-    pkg += Deflate(content);
-  }
-  return pkg;
+  const TBytes pkg = PackSkinEntries({{"Options.dat", TBytes(options.begin(), options.end())},
+                                      {"BtnHuge.bmp", SampleBmp(192, 128)},
+                                      {"Master copy.bmp", SampleBmp(400, 152)},
+                                      {"ExtBord.png", SamplePng(100, 80)},
+                                      {"GlowEdit.png", SamplePng(22, 22)},
+                                      {"GlowH.png", SamplePng(108, 108)}});
+  return std::string(pkg.begin(), pkg.end());
 }
 
 const std::string& Package() {

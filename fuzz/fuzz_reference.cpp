@@ -4,8 +4,7 @@
 // first byte picks the skin version (old rules below 7.4, premultiplication
 // above 7.45); the rest, up to the first line break, is the reference.
 #include "skin/acSkinModel.h"
-
-#include <zlib.h>
+#include "tools/SamplePictures.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,35 +13,7 @@
 
 namespace {
 
-void PutLe(std::string& b, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) b += char((v >> (8 * i)) & 0xFF);
-}
-
-std::string Bmp(int w, int h) {
-  const int stride = (w * 3 + 3) & ~3;
-  std::string b = "BM";
-  PutLe(b, uint32_t(26 + stride * h), 4);
-  PutLe(b, 0, 4);
-  PutLe(b, 26, 4);
-  PutLe(b, 12, 4);
-  PutLe(b, uint32_t(w), 2);
-  PutLe(b, uint32_t(h), 2);
-  PutLe(b, 1, 2);
-  PutLe(b, 24, 2);
-  for (int y = 0; y < h; ++y) {
-    int n = 0;
-    for (int x = 0; x < w; ++x, n += 3) {
-      const bool key = x == 0 || y == 0 || x == w - 1 || y == h - 1;
-      b += char(key ? 0xFF : 0x40);
-      b += char(key ? 0x00 : 0x50);
-      b += char(key ? 0xFF : 0x60);
-    }
-    for (; n < stride; ++n) b += '\0';
-  }
-  return b;
-}
-
-void AddFile(TacSkinConvertor& c, const char* name, const std::string& bytes) {
+void AddFile(TacSkinConvertor& c, const char* name, const TBytes& bytes) {
   TacImageItem item;
   item.FileName = name;
   item.FileStream = std::make_unique<TMemoryStream>();
@@ -78,8 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ParsersAlone(value);
 
   TacSkinConvertor conv;
-  AddFile(conv, "MASTER COPY.BMP", Bmp(64, 48));
-  AddFile(conv, "F.BMP", Bmp(18, 12));
+  AddFile(conv, "MASTER COPY.BMP", SampleBmp(64, 48));
+  AddFile(conv, "F.BMP", SampleBmp(18, 12));
   const std::string options = std::string("[GLOBALINFO]\nMASTERBITMAP=MASTER COPY.BMP\nVERSION=") + version +
                               "\nEXBORDER=" + value + "\n[BUTTON_HUGE]\nBORDERSMASK=" + value + "\n[SEC]\nPARENTCLASS=CHILD\nPATTERN=" +
                               value + "\n[CHILD]\nPARENTCLASS=SEC\nSTATES=1\nK=" + value + "\n";
