@@ -351,7 +351,10 @@ TEST(SkinPaths, FileNamesMatchWithoutRegardToCase) {
   const String folder = dir.string() + "/";
   const String found = NativeSkinPath(folder + "MASTER COPY.BMP");
   EXPECT_TRUE(FileExists(found)) << found;
+#ifndef _WIN32
+  // Windows' file system already ignores case; elsewhere the real spelling is found.
   EXPECT_EQ(ExtractFileName(found), "Master copy.bmp");
+#endif
   // Names that exist as written, or nowhere, come back unchanged.
   EXPECT_EQ(NativeSkinPath(folder + "Master copy.bmp"), folder + "Master copy.bmp");
   EXPECT_EQ(NativeSkinPath(folder + "NONE.BMP"), folder + "NONE.BMP");
