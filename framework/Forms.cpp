@@ -496,15 +496,7 @@ namespace {
 const wchar_t AppWindowClass[] = L"TApplication";
 
 LRESULT CALLBACK AppWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* handler = reinterpret_cast<TWndMethod*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-  if (!handler) return DefWindowProcW(wnd, msg, wParam, lParam);
-  TMessage m{msg, wParam, lParam, 0};
-  try {
-    (*handler)(m);
-  } catch (...) {
-    HandleBoundaryException(Application);
-  }
-  return m.Result;
+  return DispatchToWndMethod(wnd, msg, wParam, lParam, Application);
 }
 
 }  // namespace

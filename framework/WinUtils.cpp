@@ -223,15 +223,7 @@ namespace {
 const wchar_t UtilWindowClass[] = L"TPUtilWindow";
 
 LRESULT CALLBACK UtilWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* method = reinterpret_cast<TWndMethod*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-  if (!method) return DefWindowProcW(wnd, msg, wParam, lParam);
-  TMessage m{msg, wParam, lParam, 0};
-  try {
-    (*method)(m);
-  } catch (...) {
-    HandleBoundaryException(nullptr);
-  }
-  return m.Result;
+  return DispatchToWndMethod(wnd, msg, wParam, lParam, nullptr);
 }
 
 void RegisterUtilClass() {
@@ -247,6 +239,18 @@ void RegisterUtilClass() {
 }
 
 }  // namespace
+
+LRESULT DispatchToWndMethod(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, TObject* sender) {
+  auto* method = reinterpret_cast<TWndMethod*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+  if (!method) return DefWindowProcW(wnd, msg, wParam, lParam);
+  TMessage m{msg, wParam, lParam, 0};
+  try {
+    (*method)(m);
+  } catch (...) {
+    HandleBoundaryException(sender);
+  }
+  return m.Result;
+}
 
 HWND AllocateHWnd(TWndMethod method) {
   RegisterUtilClass();

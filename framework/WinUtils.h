@@ -164,6 +164,10 @@ private:
 HWND AllocateHWnd(TWndMethod method);
 void DeallocateHWnd(HWND wnd);
 
+// Body of a window procedure whose window keeps a TWndMethod* in
+// GWLP_USERDATA: hands it the message, reporting exceptions for sender.
+LRESULT DispatchToWndMethod(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, TObject* sender);
+
 // Call only inside a catch block at a boundary into the system (window
 // procedure, hook, timer or dialog callback): hands the current exception to
 // the application's error report (Application->HandleException) and returns.
