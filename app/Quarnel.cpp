@@ -3,6 +3,7 @@
 #include "skin/acSkinWin.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  int exitCode = 0;
   try {
     InstallWin32SkinPlatform();
     Application->Initialize();
@@ -11,7 +12,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Application->Run();
   } catch (...) {
     Application->HandleException(Application);
-    return 1;
+    exitCode = 1;
   }
-  return 0;
+  // The forms go now, while the function-local statics they use still exist.
+  Application->Shutdown();
+  MForm = nullptr;
+  return exitCode;
 }

@@ -36,9 +36,18 @@ std::vector<TControlCanvas*>& CanvasList() {
   return *list;
 }
 
-// The control whose window is being created: the first message of the new
-// window (WM_GETMINMAXINFO, WM_NCCREATE, or a hook's probe) binds the two.
-thread_local TWinControl* CreationControl = nullptr;
+// Windows being created on this thread, innermost on top. The first message
+// of a new window (WM_GETMINMAXINFO, WM_NCCREATE, or a hook's probe) binds it
+// to the top record. A framework window created while another is being
+// created (from a WH_CBT hook at HCBT_CREATEWND) pushes its own record, binds
+// and pops it, and leaves the outer one waiting for its own first message.
+struct TCreationRecord {
+  TWinControl* Control;
+  ATOM Atom;
+  bool Bound;
+  TCreationRecord* Outer;
+};
+thread_local TCreationRecord* CreationTop = nullptr;
 
 TControl* CaptureControl = nullptr;
 TControl* MouseControl = nullptr;
@@ -135,6 +144,7 @@ void TControlCanvas::CreateHandle() {
     }
   }
   if (!FDC) return;
+  NoteDCAcquired(FDC);
   SetHandle(FDC);
   CanvasList().push_back(this);
 }
@@ -143,6 +153,7 @@ void TControlCanvas::FreeHandle() {
   if (!FDC) return;
   SetHandle(nullptr);
   ReleaseDC(FWnd, FDC);
+  NoteDCReleased(FDC);
   FDC = nullptr;
   FWnd = nullptr;
   auto& list = CanvasList();
@@ -170,13 +181,24 @@ void FreeDeviceContexts() {
   auto list = CanvasList();
   for (TControlCanvas* c : list)
     if (c->LockCount() == 0) c->FreeHandle();
+  FreeBitmapCanvasDCs();
 }
 
 // ---- TControl ------------------------------------------------------------
 
+struct TControl::TWndLink {
+  int Id = 0;
+  TWndMethod Method;
+  int Depth = 0;          // calls in progress
+  bool Detached = false;  // erased when Depth drops to 0
+};
+
+namespace {
+int NextWndLinkId = 0;
+}
+
 TControl::TControl(TComponent* owner) : TComponent(owner), FFont(new TFont) {
   ControlStyle = {csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
-  FWindowProc = DefaultWindowProc();
   FFont->OnChange = [this](TObject*) { FontChanged(); };
 }
 
@@ -187,8 +209,59 @@ TControl::~TControl() {
   delete FFont;
 }
 
-TWndMethod TControl::DefaultWindowProc() {
-  return [this](TMessage& m) { WndProc(m); };
+int TControl::AttachWindowProc(TWndMethod method) {
+  if (!method) throw EInvalidArgument("A window procedure link needs a method");
+  auto link = std::make_shared<TWndLink>();
+  link->Id = ++NextWndLinkId;
+  link->Method = std::move(method);
+  FWndLinks.push_back(std::move(link));
+  return FWndLinks.back()->Id;
+}
+
+bool TControl::DetachWindowProc(int id) {
+  auto it = std::find_if(FWndLinks.begin(), FWndLinks.end(),
+                         [id](const auto& l) { return l->Id == id && !l->Detached; });
+  if (it == FWndLinks.end()) return false;
+  bool onTop = WindowProcOnTop(id);
+  (*it)->Detached = true;
+  // A link inside its own call stays listed (detached) so that its
+  // CallPreviousWindowProc still finds the links below it.
+  if ((*it)->Depth == 0) FWndLinks.erase(it);
+  return onTop;
+}
+
+bool TControl::WindowProcOnTop(int id) const {
+  for (auto it = FWndLinks.rbegin(); it != FWndLinks.rend(); ++it)
+    if (!(*it)->Detached) return (*it)->Id == id;
+  return false;
+}
+
+void TControl::CallPreviousWindowProc(int id, TMessage& m) {
+  auto it = std::find_if(FWndLinks.begin(), FWndLinks.end(), [id](const auto& l) { return l->Id == id; });
+  CallLinkBelow(it == FWndLinks.end() ? 0 : size_t(it - FWndLinks.begin()), m);
+}
+
+void TControl::CallLinkBelow(size_t end, TMessage& m) {
+  size_t i = std::min(end, FWndLinks.size());
+  while (i > 0 && FWndLinks[i - 1]->Detached) --i;
+  if (i == 0) {
+    WndProc(m);
+    return;
+  }
+  std::shared_ptr<TWndLink> link = FWndLinks[i - 1];
+  struct TDepth {
+    TControl* Self;
+    TWndLink* Link;
+    ~TDepth() {
+      if (--Link->Depth == 0 && Link->Detached) {
+        auto& links = Self->FWndLinks;
+        links.erase(std::remove_if(links.begin(), links.end(), [this](const auto& l) { return l.get() == Link; }),
+                    links.end());
+      }
+    }
+  } depth{this, link.get()};
+  ++link->Depth;
+  link->Method(m);
 }
 
 void TControl::SetParent(TWinControl* value) {
@@ -304,11 +377,11 @@ void TControl::SetText(const String& value) {
 
 LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
   TMessage m{msg, wParam, lParam, 0};
-  FWindowProc(m);
+  CallLinkBelow(FWndLinks.size(), m);
   return m.Result;
 }
 
-void TControl::Dispatch(TMessage& message) { FWindowProc(message); }
+void TControl::Dispatch(TMessage& message) { CallLinkBelow(FWndLinks.size(), message); }
 
 void TControl::WndProc(TMessage& m) {
   switch (m.Msg) {
@@ -486,8 +559,9 @@ void TControl::Resize() {
 
 LRESULT CALLBACK ControlWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   TWinControl* c = FindControl(wnd);
-  if (!c && CreationControl) {
-    c = std::exchange(CreationControl, nullptr);
+  if (!c && CreationTop && !CreationTop->Bound && ATOM(GetClassWord(wnd, GCW_ATOM)) == CreationTop->Atom) {
+    CreationTop->Bound = true;
+    c = CreationTop->Control;
     c->FHandle = wnd;
     WindowMap()[wnd] = c;
   }
@@ -529,13 +603,19 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner), FBrush(new TBrush
 TWinControl::~TWinControl() {
   Destroying();
   if (FParent) FParent->RemoveControl(this);
-  DestroyHandle();
+  DestroyHandle();  // only when deleted without Free: derived parts are gone by now
   while (!FControls.empty()) {
     TControl* c = FControls.back();
     RemoveControl(c);
+    c->BeforeDestruction();
     delete c;
   }
   delete FBrush;
+}
+
+void TWinControl::BeforeDestruction() {
+  TControl::BeforeDestruction();
+  DestroyHandle();
 }
 
 HWND TWinControl::Handle() {
@@ -613,16 +693,16 @@ void TWinControl::CreateWnd() {
   const TClassInfo& info = RegisterControlClass(p);
   FDefWndProc = info.DefProc;
   ControlState.Include(csCreating);
-  TWinControl* saved = std::exchange(CreationControl, this);
+  TCreationRecord record{this, info.Atom, false, CreationTop};
+  CreationTop = &record;
   try {
     CreateWindowHandle(p);
   } catch (...) {
-    CreationControl = saved;
+    CreationTop = record.Outer;
     ControlState.Exclude(csCreating);
     throw;
   }
-  // A nested creation may have consumed or replaced the pointer; ours is bound by now.
-  if (CreationControl == this) CreationControl = saved;
+  CreationTop = record.Outer;
   ControlState.Exclude(csCreating);
   if (!FHandle) throw EOutOfResources("Error creating window: " + SysErrorMessage(GetLastError()));
   Perform(WM_SETFONT, reinterpret_cast<WPARAM>(FFont->Handle()), FALSE);
@@ -887,27 +967,32 @@ void TWinControl::SetEnabled(bool value) { TControl::SetEnabled(value); }
 
 void TWinControl::UpdateShowing() {
   bool show = FVisible && (FParent ? FParent->FShowing : (FParentWindow || IsTopLevel()));
-  if (show && !FHandle) {
-    if (FParent && !FParent->FHandle) return;  // the parent creates us with itself
-    CreateHandle();
-  }
   auto updateChildren = [this] {
     for (TControl* c : std::vector<TControl*>(FControls))
       if (auto* w = dynamic_cast<TWinControl*>(c)) w->UpdateShowing();
   };
-  bool changed = FHandle && show != FShowing;
-  if (!changed) {
-    updateChildren();
-    return;
-  }
-  // Children appear inside the still hidden window before it shows, and go
-  // after it hid.
-  FShowing = show;
   try {
+    if (show && !FHandle) {
+      if (FParent && !FParent->FHandle) return;  // the parent creates us with itself
+      CreateHandle();
+    }
+    bool changed = FHandle && show != FShowing;
+    if (!changed) {
+      updateChildren();
+      return;
+    }
+    // Children appear inside the still hidden window before it shows, and go
+    // after it hid.
+    FShowing = show;
     if (show) updateChildren();
     Perform(CM_SHOWINGCHANGED);
   } catch (...) {
-    FShowing = !show;
+    // A failure anywhere in showing or hiding (window creation, OnShow,
+    // OnHide) leaves Showing, and Visible when it was this control's own
+    // change, as the window actually is, so that the next Show or Hide works.
+    bool actual = FHandle && (GetWindowLongPtrW(FHandle, GWL_STYLE) & WS_VISIBLE) != 0;
+    FShowing = actual;
+    if (FVisible == show) FVisible = actual;
     throw;
   }
   if (!show) updateChildren();
@@ -1206,6 +1291,164 @@ void TWinControl::DefaultHandler(TMessage& m) {
     return;
   }
   TControl::DefaultHandler(m);
+}
+
+// ---- Subclassing ---------------------------------------------------------
+
+struct TWindowSubclass::TRecord {
+  HWND Wnd = nullptr;
+  WNDPROC Prev = nullptr;
+  TWindowSubclass* Owner = nullptr;  // nullptr: pass-through
+  TWndProcThunk Thunk;
+  int Depth = 0;                      // nesting of calls in progress
+  bool Dead = false;                  // free when Depth drops to 0
+
+  static LRESULT Target(void* self, UINT msg, WPARAM wParam, LPARAM lParam);
+  void Finish() {
+    if (Dead && Depth == 0) delete this;
+  }
+};
+
+struct TWindowSubclass::TLinkRecord {
+  TWindowSubclass* Owner = nullptr;  // nullptr: pass-through
+  TWinControl* Control = nullptr;
+  HWND Wnd = nullptr;
+  int Id = 0;
+};
+
+namespace {
+
+// The stubs of each foreign window, so that one of them can find the stub
+// directly above it and unlink itself.
+std::unordered_map<HWND, std::vector<TWindowSubclass::TRecord*>>& SubclassStubs() {
+  static auto* map = new std::unordered_map<HWND, std::vector<TWindowSubclass::TRecord*>>;
+  return *map;
+}
+
+void ForgetStub(TWindowSubclass::TRecord* rec) {
+  auto& map = SubclassStubs();
+  auto it = map.find(rec->Wnd);
+  if (it == map.end()) return;
+  auto& list = it->second;
+  list.erase(std::remove(list.begin(), list.end(), rec), list.end());
+  if (list.empty()) map.erase(it);
+}
+
+}  // namespace
+
+LRESULT TWindowSubclass::TRecord::Target(void* self, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* rec = static_cast<TRecord*>(self);
+  TMessage m{msg, wParam, lParam, 0};
+  ++rec->Depth;
+  if (rec->Owner && !rec->Dead) {
+    try {
+      rec->Owner->FMethod(m);
+    } catch (...) {
+      HandleBoundaryException(nullptr);
+    }
+  } else {
+    m.Result = CallWindowProcW(rec->Prev, rec->Wnd, msg, wParam, lParam);
+  }
+  if (msg == WM_NCDESTROY && !rec->Dead) {
+    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(rec->Wnd, GWLP_WNDPROC)) == rec->Thunk.Proc())
+      SetWindowLongPtrW(rec->Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(rec->Prev));
+    if (rec->Owner) rec->Owner->FRecord = nullptr;
+    rec->Owner = nullptr;
+    rec->Dead = true;
+    ForgetStub(rec);
+  }
+  --rec->Depth;
+  rec->Finish();
+  return m.Result;
+}
+
+TWindowSubclass::TWindowSubclass(TWndMethod method) : FMethod(std::move(method)) {}
+
+TWindowSubclass::~TWindowSubclass() { Detach(); }
+
+bool TWindowSubclass::Attach(HWND wnd) {
+  if (Attached() || !IsWindow(wnd)) return false;
+  if (TWinControl* control = FindControl(wnd)) {
+    auto link = std::make_shared<TLinkRecord>();
+    link->Owner = this;
+    link->Control = control;
+    link->Wnd = wnd;
+    link->Id = control->AttachWindowProc([link](TMessage& m) {
+      if (link->Owner)
+        link->Owner->FMethod(m);
+      else
+        link->Control->CallPreviousWindowProc(link->Id, m);
+      if (m.Msg == WM_NCDESTROY && link->Owner) {
+        link->Owner->FLink.reset();
+        link->Owner = nullptr;
+        link->Control->DetachWindowProc(link->Id);
+      }
+    });
+    FLink = std::move(link);
+    return true;
+  }
+  auto* rec = new TRecord;
+  rec->Wnd = wnd;
+  rec->Owner = this;
+  rec->Thunk = TWndProcThunk(rec, &TRecord::Target);
+  rec->Prev = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(wnd, GWLP_WNDPROC));
+  SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(rec->Thunk.Proc()));
+  SubclassStubs()[wnd].push_back(rec);
+  FRecord = rec;
+  return true;
+}
+
+bool TWindowSubclass::Detach() {
+  if (std::shared_ptr<TLinkRecord> link = std::move(FLink)) {
+    link->Owner = nullptr;
+    // A window gone without WM_NCDESTROY reaching us: the link, if still
+    // listed, passes everything on.
+    if (FindControl(link->Wnd) != link->Control) return false;
+    return link->Control->DetachWindowProc(link->Id);
+  }
+  TRecord* rec = std::exchange(FRecord, nullptr);
+  if (!rec) return false;
+  rec->Owner = nullptr;
+  if (!IsWindow(rec->Wnd)) {
+    ForgetStub(rec);
+    rec->Dead = true;
+    rec->Finish();
+    return false;
+  }
+  WNDPROC top = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(rec->Wnd, GWLP_WNDPROC));
+  if (top == rec->Thunk.Proc()) {
+    SetWindowLongPtrW(rec->Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(rec->Prev));
+    ForgetStub(rec);
+    rec->Dead = true;
+    rec->Finish();
+    return true;
+  }
+  // Directly below another stub of ours: that one calls our previous
+  // procedure from now on.
+  for (TRecord* above : SubclassStubs()[rec->Wnd])
+    if (above != rec && !above->Dead && above->Prev == rec->Thunk.Proc()) {
+      above->Prev = rec->Prev;
+      ForgetStub(rec);
+      rec->Dead = true;
+      rec->Finish();
+      return false;
+    }
+  // Below a foreign procedure that saved our stub: it stays as a pass-through.
+  return false;
+}
+
+bool TWindowSubclass::Attached() const { return FRecord != nullptr || FLink != nullptr; }
+HWND TWindowSubclass::Handle() const { return FLink ? FLink->Wnd : FRecord ? FRecord->Wnd : nullptr; }
+WNDPROC TWindowSubclass::PreviousProc() const { return FRecord ? FRecord->Prev : nullptr; }
+WNDPROC TWindowSubclass::Proc() const { return FRecord ? FRecord->Thunk.Proc() : nullptr; }
+
+void TWindowSubclass::CallPrevious(TMessage& m) const {
+  if (FLink)
+    FLink->Control->CallPreviousWindowProc(FLink->Id, m);
+  else if (FRecord && FRecord->Prev)
+    m.Result = CallWindowProcW(FRecord->Prev, FRecord->Wnd, m.Msg, m.WParam, m.LParam);
+  else
+    m.Result = 0;
 }
 
 // ---- TGraphicControl, TCustomControl ---------------------------------------

@@ -7,6 +7,7 @@
 #include "framework/WinUtils.h"
 #include "framework/core/Classes.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -85,11 +86,12 @@ private:
   HDC FDC = nullptr;
 };
 
-// Releases every control canvas DC that is not locked.
+// Releases every control and bitmap canvas DC that is not locked.
 void FreeDeviceContexts();
 
-// The base of every control. Messages reach a control through WindowProc
-// (initially WndProc); Perform sends one directly, without the system.
+// The base of every control. Messages reach a control through its chain of
+// window-procedure links and then WndProc; Perform sends one directly,
+// without the system.
 class TControl : public TComponent {
 public:
   explicit TControl(TComponent* owner);
@@ -151,11 +153,20 @@ public:
   TControlStyle ControlStyle;
   TControlState ControlState;
 
-  // Direct dispatch through WindowProc; returns the message's Result.
+  // Direct dispatch through the link chain; returns the message's Result.
   LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
   void Dispatch(TMessage& message);
-  const TWndMethod& WindowProc() const { return FWindowProc; }
-  void SetWindowProc(TWndMethod value) { FWindowProc = value ? std::move(value) : DefaultWindowProc(); }
+
+  // The window-procedure chain. A link sees every message of the control,
+  // sent by the system or by Perform, before the links attached earlier and
+  // before WndProc; it passes a message on with CallPreviousWindowProc.
+  // AttachWindowProc returns the link's id (> 0). DetachWindowProc unlinks
+  // the link wherever it sits, also from inside its own call, and returns
+  // true when it was the one on top.
+  int AttachWindowProc(TWndMethod method);
+  bool DetachWindowProc(int id);
+  void CallPreviousWindowProc(int id, TMessage& message);
+  bool WindowProcOnTop(int id) const;
   virtual void WndProc(TMessage& message);
   virtual void DefaultHandler(TMessage& message);
 
@@ -188,7 +199,6 @@ protected:
   virtual void FontChanged();
   // Bounds changed by the window itself (moves and sizes by the system).
   void UpdateBoundsFrom(int left, int top, int width, int height);
-  TWndMethod DefaultWindowProc();
 
   TWinControl* FParent = nullptr;
   int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
@@ -203,8 +213,11 @@ protected:
 
 private:
   friend class TWinControl;
+  struct TWndLink;
   void HandleMouseButton(TMessage& m, TMouseButton button, bool down, bool dbl);
-  TWndMethod FWindowProc;
+  // Calls the live link below position `end` of FWndLinks, or WndProc.
+  void CallLinkBelow(size_t end, TMessage& m);
+  std::vector<std::shared_ptr<TWndLink>> FWndLinks;  // bottom first
   bool FUpdatingFontFromParent = false;
 };
 
@@ -236,6 +249,8 @@ public:
   bool HandleAllocated() const { return FHandle != nullptr; }
   void HandleNeeded();
   void DestroyHandle();
+  // Destroys the window while the whole object is still alive.
+  void BeforeDestruction() override;
   void RecreateWnd();
   // Parent window for a control without Parent (embedding in foreign windows).
   HWND ParentWindow() const { return FParentWindow; }
@@ -355,6 +370,45 @@ protected:
 
 private:
   TControlCanvas* FCanvas;
+};
+
+// Subclasses one window with an identity of its own. On a framework window
+// (one FindControl knows) Attach adds a link to the control's chain, so
+// Method also sees the messages sent with Perform; on a foreign window it
+// installs a stub as the window procedure and saves the previous one.
+// Detach takes out only its own link: on top, the previous procedure is in
+// place again (true); below another link of the framework it is unlinked
+// from the middle; below a foreign procedure the stub stays as a pure
+// pass-through until the window is destroyed, so the foreign chain stays
+// intact. On WM_NCDESTROY the subclass detaches by itself after Method ran.
+//
+// Method receives every message; it passes a message on with CallPrevious.
+// On a foreign window exceptions from Method are reported at the boundary.
+class TWindowSubclass {
+public:
+  explicit TWindowSubclass(TWndMethod method);
+  ~TWindowSubclass();
+  TWindowSubclass(const TWindowSubclass&) = delete;
+  TWindowSubclass& operator=(const TWindowSubclass&) = delete;
+
+  bool Attach(HWND wnd);
+  // True when its own link was on top, so the previous procedure is restored.
+  bool Detach();
+  bool Attached() const;
+  HWND Handle() const;
+  // The stub and the procedure it saved (nullptr on a framework window).
+  WNDPROC PreviousProc() const;
+  WNDPROC Proc() const;
+  // Passes m on down the chain and stores the result in m.Result.
+  void CallPrevious(TMessage& m) const;
+
+  struct TRecord;
+  struct TLinkRecord;
+
+private:
+  TWndMethod FMethod;
+  TRecord* FRecord = nullptr;
+  std::shared_ptr<TLinkRecord> FLink;
 };
 
 // The framework object of a window, or nullptr.

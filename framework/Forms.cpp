@@ -53,7 +53,7 @@ TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner), FCanvas(new TC
 }
 
 TCustomForm::~TCustomForm() {
-  BeforeDestruction();
+  TCustomForm::BeforeDestruction();
   if (Application && Application->FMainForm == this) Application->FMainForm = nullptr;
   if (Screen) {
     auto& forms = Screen->FForms;
@@ -72,6 +72,11 @@ void TCustomForm::AfterConstruction() {
 }
 
 void TCustomForm::BeforeDestruction() {
+  FireDestroy();
+  TWinControl::BeforeDestruction();
+}
+
+void TCustomForm::FireDestroy() {
   if (FDestroyed) return;
   FDestroyed = true;
   try {
@@ -404,6 +409,15 @@ bool TCustomForm::CloseQuery() {
   return canClose;
 }
 
+bool TCustomForm::SessionCloseQuery() {
+  try {
+    return CloseQuery();
+  } catch (...) {
+    HandleBoundaryException(this);
+    return true;
+  }
+}
+
 void TCustomForm::Release() {
   if (Application) PostMessageW(Application->Handle(), CM_RELEASE, 0, reinterpret_cast<LPARAM>(this));
 }
@@ -429,6 +443,16 @@ void TCustomForm::WndProc(TMessage& m) {
       return;
     case WM_CLOSE:
       Close();
+      m.Result = 0;
+      return;
+    case WM_QUERYENDSESSION:
+      if (Application && Application->MainForm() == this)
+        m.Result = Application->QueryEndSession();
+      else
+        m.Result = SessionCloseQuery();
+      return;
+    case WM_ENDSESSION:
+      if (Application && Application->MainForm() == this) Application->EndSession(m.WParam != 0);
       m.Result = 0;
       return;
     case WM_ACTIVATE:
@@ -503,21 +527,28 @@ LRESULT CALLBACK AppWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 TApplication::TApplication(TComponent* owner) : TComponent(owner) {}
 
-TApplication::~TApplication() {
-  Destroying();
+TApplication::~TApplication() { Shutdown(); }
+
+void TApplication::Shutdown() {
+  FTerminated = true;
   for (int i = ComponentCount() - 1; i >= 0; --i)
-    if (auto* f = dynamic_cast<TCustomForm*>(Components(i))) f->BeforeDestruction();
+    if (auto* f = dynamic_cast<TCustomForm*>(Components(i))) f->FireDestroy();  // every OnDestroy before any form goes
   // Free the forms while the application window still exists.
   while (ComponentCount() > 0) {
     TComponent* c = Components(ComponentCount() - 1);
     RemoveComponent(c);
-    delete c;
+    try {
+      c->Free();
+    } catch (...) {
+      HandleBoundaryException(this);
+    }
   }
   FMainForm = nullptr;
   if (FHandle) {
     auto* handler = reinterpret_cast<TWndMethod*>(GetWindowLongPtrW(FHandle, GWLP_USERDATA));
     SetWindowLongPtrW(FHandle, GWLP_USERDATA, 0);
     DestroyWindow(FHandle);
+    FHandle = nullptr;
     delete handler;
   }
 }
@@ -573,10 +604,8 @@ void TApplication::WndProc(TMessage& m) {
       return;
     case CM_RELEASE: {
       auto* form = reinterpret_cast<TCustomForm*>(m.LParam);
-      if (Screen && std::find(Screen->FForms.begin(), Screen->FForms.end(), form) != Screen->FForms.end()) {
-        form->BeforeDestruction();
-        delete form;
-      }
+      if (Screen && std::find(Screen->FForms.begin(), Screen->FForms.end(), form) != Screen->FForms.end())
+        form->Free();
       m.Result = 0;
       return;
     }
@@ -585,12 +614,26 @@ void TApplication::WndProc(TMessage& m) {
       m.Result = 0;
       return;
     case WM_QUERYENDSESSION:
-      m.Result = TRUE;
+      m.Result = QueryEndSession();
+      return;
+    case WM_ENDSESSION:
+      EndSession(m.WParam != 0);
+      m.Result = 0;
       return;
     default:
       break;
   }
   m.Result = DefWindowProcW(FHandle, m.Msg, m.WParam, m.LParam);
+}
+
+bool TApplication::QueryEndSession() {
+  if (FSessionAnswer < 0) FSessionAnswer = !FMainForm || FMainForm->SessionCloseQuery();
+  return FSessionAnswer != 0;
+}
+
+void TApplication::EndSession(bool ending) {
+  FSessionAnswer = -1;
+  if (ending) Terminate();
 }
 
 void TApplication::SetActive(bool active) {

@@ -41,9 +41,10 @@ public:
 
   // Fires OnCreate once (CreateForm calls it after construction).
   virtual void AfterConstruction();
-  // Fires OnDestroy once, while the whole object is still intact; the
-  // application calls it before freeing its forms, the destructor at the latest.
-  void BeforeDestruction();
+  // Fires OnDestroy once, while the whole object is still intact, then
+  // destroys the window; Free and the owner call it before the destructors,
+  // the destructor at the latest.
+  void BeforeDestruction() override;
   // Drops every reference to a control that leaves the form.
   void ControlRemoved(TControl* control);
 
@@ -80,6 +81,9 @@ public:
   // or nothing. The main form ends the application instead of freeing itself.
   void Close();
   virtual bool CloseQuery();
+  // The close query when the session ends: a failure is reported and then
+  // lets the session end, so a broken handler never blocks a logoff.
+  bool SessionCloseQuery();
   // Frees the form once the messages already queued are handled.
   void Release();
 
@@ -110,6 +114,8 @@ protected:
   void DefaultHandler(TMessage& message) override;
 
 private:
+  friend class TApplication;
+  void FireDestroy();
   void ApplyPosition();
   void ApplyAlphaBlend();
   void FocusFirstControl();
@@ -161,6 +167,10 @@ public:
 
   // Shows the main form and pumps messages until Terminate (or the main form closes).
   void Run();
+  // Frees every form and component the application owns (OnDestroy first,
+  // last created first) and its window. The program calls it at the end of
+  // its start function, before any static object goes; failures are reported.
+  void Shutdown();
   void Terminate();
   bool Terminated() const { return FTerminated; }
   void ProcessMessages();
@@ -190,6 +200,10 @@ private:
   void Idle();
   void WndProc(TMessage& m);
   void SetActive(bool active);
+  // The main form answers the system's session-end query once per query,
+  // whichever of the program's windows the system asks first.
+  bool QueryEndSession();
+  void EndSession(bool ending);
 
   TCustomForm* FMainForm = nullptr;
   HWND FHandle = nullptr;
@@ -197,6 +211,7 @@ private:
   bool FActive = false;
   int FModalLevel = 0;
   int FNextHookId = 1;
+  int FSessionAnswer = -1;  // -1: not asked in this query
   std::vector<std::pair<int, TWindowHook>> FHooks;
 };
 

@@ -445,7 +445,15 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& srcRect)
   if (!source) return;
   Changing();
   RequireObjects(false, true, false);
-  HDC src = source->Handle();
+  Lock();  // taking the source DC must not take ours away
+  HDC src;
+  try {
+    src = source->Handle();
+  } catch (...) {
+    Unlock();
+    throw;
+  }
+  Unlock();
   if (dest.Width() == srcRect.Width() && dest.Height() == srcRect.Height())
     BitBlt(FHandle, dest.Left, dest.Top, dest.Width(), dest.Height(), src, srcRect.Left, srcRect.Top, FCopyMode);
   else
@@ -463,7 +471,15 @@ void TCanvas::StretchDraw(const TRect& dest, TBitmap* bitmap) {
   if (!bitmap || bitmap->Empty() || dest.IsEmpty()) return;
   Changing();
   HDC dc = Handle();
-  HDC src = bitmap->Canvas()->Handle();
+  Lock();  // taking the source DC must not take ours away
+  HDC src;
+  try {
+    src = bitmap->Canvas()->Handle();
+  } catch (...) {
+    Unlock();
+    throw;
+  }
+  Unlock();
   int w = bitmap->Width(), h = bitmap->Height();
   if (bitmap->Transparent()) {
     TransparentBlt(dc, dest.Left, dest.Top, dest.Width(), dest.Height(), src, 0, 0, w, h,
@@ -485,34 +501,76 @@ TRect TCanvas::ClipRect() {
 
 // ---- TBitmap -------------------------------------------------------------
 
+class TBitmapCanvas;
+
+namespace {
+// Bitmap canvases holding a DC, in the order they took it.
+std::vector<TBitmapCanvas*>& BitmapCanvasList() {
+  static auto* list = new std::vector<TBitmapCanvas*>;
+  return *list;
+}
+}  // namespace
+
 class TBitmapCanvas : public TCanvas {
 public:
   explicit TBitmapCanvas(TBitmap* bitmap) : FBitmap(bitmap) {}
-  ~TBitmapCanvas() override {
-    // Release the font, brush and pen before the DC goes.
-    SetHandle(nullptr);
-    if (FDC) {
-      if (FBitmap->FOldBitmap) SelectObject(FDC, FBitmap->FOldBitmap);
-      DeleteDC(FDC);
-    }
+  ~TBitmapCanvas() override { FreeHandle(); }
+
+  // Gives the DC back; the bitmap leaves it and may be selected elsewhere.
+  void FreeHandle() {
+    if (!FDC) return;
+    SetHandle(nullptr);  // font, brush and pen out first
+    if (FBitmap->FOldBitmap) SelectObject(FDC->Get(), FBitmap->FOldBitmap);
     FBitmap->FCanvasDC = nullptr;
     FBitmap->FOldBitmap = nullptr;
+    FDC.reset();
+    Font()->ReleaseHandle();
+    Brush()->ReleaseHandle();
+    Pen()->ReleaseHandle();
+    auto& list = BitmapCanvasList();
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
   }
 
 protected:
   void CreateHandle() override {
-    FDC = CreateCompatibleDC(nullptr);
-    if (!FDC) throw EOutOfResources("Out of system resources");
-    FBitmap->FCanvasDC = FDC;
+    auto& list = BitmapCanvasList();
+    for (size_t i = 0; list.size() >= size_t(MaxBitmapCanvasDCs) && i < list.size();) {
+      if (list[i]->LockCount() == 0)
+        list[i]->FreeHandle();
+      else
+        ++i;
+    }
+    auto dc = std::make_unique<TMemoryDC>();
+    if (!dc->Get()) throw EOutOfResources("Out of system resources");
     FBitmap->FOldBitmap = nullptr;
-    FBitmap->SelectInto(FDC);
-    SetHandle(FDC);
+    if (FBitmap->FHandle) {
+      HGDIOBJ prev = SelectObject(dc->Get(), FBitmap->FHandle.Get());
+      if (!prev) throw EInvalidOperation("Cannot draw on a bitmap that is selected into another device context");
+      FBitmap->FOldBitmap = prev;
+    }
+    FBitmap->FCanvasDC = dc->Get();
+    FDC = std::move(dc);
+    SetHandle(FDC->Get());
+    list.push_back(this);
   }
 
 private:
   TBitmap* FBitmap;
-  HDC FDC = nullptr;
+  std::unique_ptr<TMemoryDC> FDC;
 };
+
+int BitmapCanvasDCCount() { return int(BitmapCanvasList().size()); }
+
+void FreeBitmapCanvasDCs() {
+  auto list = BitmapCanvasList();
+  for (TBitmapCanvas* c : list)
+    if (c->LockCount() == 0) c->FreeHandle();
+}
+
+HBITMAP TBitmap::Handle() const {
+  if (FCanvasDC && FCanvas->LockCount() == 0) static_cast<TBitmapCanvas*>(FCanvas)->FreeHandle();
+  return FHandle.Get();
+}
 
 TBitmap::TBitmap() = default;
 

@@ -73,6 +73,8 @@ public:
   bool Equals(const TFont& other) const;
 
   HFONT Handle();
+  // Deletes the handle (it must not be selected anywhere); the next Handle() makes a new one.
+  void ReleaseHandle() { FHandle.Reset(); }
   // Takes the description of an existing font; the handle itself stays the caller's.
   void SetHandle(HFONT font);
 
@@ -113,6 +115,7 @@ class TBrush : public TGraphicsObject {
 public:
   void Assign(const TPersistent* source) override;
   HBRUSH Handle();
+  void ReleaseHandle() { FHandle.Reset(); }
   TColor Color() const { return FColor; }
   void SetColor(TColor value);
   TBrushStyle Style() const { return FStyle; }
@@ -131,6 +134,7 @@ class TPen : public TGraphicsObject {
 public:
   void Assign(const TPersistent* source) override;
   HPEN Handle();
+  void ReleaseHandle() { FHandle.Reset(); }
   TColor Color() const { return FColor; }
   void SetColor(TColor value);
   int Width() const { return FWidth; }
@@ -237,6 +241,13 @@ enum class TTransparentMode { tmAuto, tmFixed };
 // A 32-bit top-down DIB section. Whatever PixelFormat says (it tags what the
 // content came from), every row is Width 32-bit pixels 0xAARRGGBB, as in
 // TBitmap32. Sizes are limited to TBitmap32::MaxDimension.
+//
+// The canvas takes a memory DC on first use and selects the bitmap into it
+// only while it holds it: the DC (with the canvas's font, brush and pen
+// handles) goes back when the application goes idle, when Handle() is asked
+// for (so the bitmap can be selected into another DC), and when more than
+// MaxBitmapCanvasDCs bitmap canvases hold one (the oldest unlocked one lets
+// go). Lock the canvas while keeping its raw DC across other drawing.
 class TBitmap : public TPersistent {
 public:
   TBitmap();
@@ -262,7 +273,8 @@ public:
   // Row y (0 = top); EInvalidArgument outside 0..Height-1. Flushes pending GDI work first.
   uint32_t* ScanLine(int y);
   const uint32_t* ScanLine(int y) const;
-  HBITMAP Handle() const { return FHandle.Get(); }
+  // Takes the bitmap out of its canvas DC (unless the canvas is locked).
+  HBITMAP Handle() const;
   bool HandleAllocated() const { return bool(FHandle); }
   TCanvas* Canvas();
 
@@ -295,6 +307,12 @@ private:
   TTransparentMode FTransparentMode = TTransparentMode::tmAuto;
   TColor FTransparentColor = clDefault;
 };
+
+// Bitmap canvases that may hold a DC at the same time.
+constexpr int MaxBitmapCanvasDCs = 16;
+// Bitmap canvases holding a DC now, and releasing those not locked (idle time).
+int BitmapCanvasDCCount();
+void FreeBitmapCanvasDCs();
 
 // Holds the picture of an image control; only bitmaps.
 class TPicture : public TPersistent {

@@ -110,93 +110,6 @@ TWndProcThunk& TWndProcThunk::operator=(TWndProcThunk&& o) noexcept {
   return *this;
 }
 
-// ---- Subclassing ---------------------------------------------------------
-
-struct TWindowSubclass::TRecord {
-  HWND Wnd = nullptr;
-  WNDPROC Prev = nullptr;
-  TWindowSubclass* Owner = nullptr;  // nullptr: pass-through
-  TWndProcThunk Thunk;
-  int Depth = 0;                      // nesting of calls in progress
-  bool Dead = false;                  // free when Depth drops to 0
-
-  static LRESULT Target(void* self, UINT msg, WPARAM wParam, LPARAM lParam);
-  void Finish() {
-    if (Dead && Depth == 0) delete this;
-  }
-};
-
-LRESULT TWindowSubclass::TRecord::Target(void* self, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* rec = static_cast<TRecord*>(self);
-  TMessage m{msg, wParam, lParam, 0};
-  ++rec->Depth;
-  if (rec->Owner && !rec->Dead) {
-    try {
-      rec->Owner->FMethod(m);
-    } catch (...) {
-      HandleBoundaryException(nullptr);
-    }
-  } else {
-    m.Result = CallWindowProcW(rec->Prev, rec->Wnd, msg, wParam, lParam);
-  }
-  if (msg == WM_NCDESTROY && !rec->Dead) {
-    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(rec->Wnd, GWLP_WNDPROC)) == rec->Thunk.Proc())
-      SetWindowLongPtrW(rec->Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(rec->Prev));
-    if (rec->Owner) rec->Owner->FRecord = nullptr;
-    rec->Owner = nullptr;
-    rec->Dead = true;
-  }
-  --rec->Depth;
-  rec->Finish();
-  return m.Result;
-}
-
-TWindowSubclass::TWindowSubclass(TWndMethod method) : FMethod(std::move(method)) {}
-
-TWindowSubclass::~TWindowSubclass() { Detach(); }
-
-bool TWindowSubclass::Attach(HWND wnd) {
-  if (FRecord || !IsWindow(wnd)) return false;
-  auto* rec = new TRecord;
-  rec->Wnd = wnd;
-  rec->Owner = this;
-  rec->Thunk = TWndProcThunk(rec, &TRecord::Target);
-  rec->Prev = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(wnd, GWLP_WNDPROC));
-  SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(rec->Thunk.Proc()));
-  FRecord = rec;
-  return true;
-}
-
-bool TWindowSubclass::Detach() {
-  TRecord* rec = std::exchange(FRecord, nullptr);
-  if (!rec) return false;
-  rec->Owner = nullptr;
-  bool ours = IsWindow(rec->Wnd) &&
-              reinterpret_cast<WNDPROC>(GetWindowLongPtrW(rec->Wnd, GWLP_WNDPROC)) == rec->Thunk.Proc();
-  if (ours) {
-    SetWindowLongPtrW(rec->Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(rec->Prev));
-    rec->Dead = true;
-    rec->Finish();
-  } else if (!IsWindow(rec->Wnd)) {
-    rec->Dead = true;
-    rec->Finish();
-  }
-  // Otherwise the stub stays as a pass-through until WM_NCDESTROY.
-  return ours;
-}
-
-bool TWindowSubclass::Attached() const { return FRecord != nullptr; }
-HWND TWindowSubclass::Handle() const { return FRecord ? FRecord->Wnd : nullptr; }
-WNDPROC TWindowSubclass::PreviousProc() const { return FRecord ? FRecord->Prev : nullptr; }
-WNDPROC TWindowSubclass::Proc() const { return FRecord ? FRecord->Thunk.Proc() : nullptr; }
-
-void TWindowSubclass::CallPrevious(TMessage& m) const {
-  if (FRecord && FRecord->Prev)
-    m.Result = CallWindowProcW(FRecord->Prev, FRecord->Wnd, m.Msg, m.WParam, m.LParam);
-  else
-    m.Result = 0;
-}
-
 // ---- GDI bookkeeping -----------------------------------------------------
 
 namespace {
@@ -204,6 +117,20 @@ TGdiCounters GdiCount;
 }
 
 const TGdiCounters& GdiCounters() { return GdiCount; }
+
+namespace {
+long LiveDCs = 0;
+}
+
+long LiveDeviceContexts() { return LiveDCs; }
+
+void NoteDCAcquired(HDC dc) {
+  if (dc) ++LiveDCs;
+}
+
+void NoteDCReleased(HDC dc) {
+  if (dc) --LiveDCs;
+}
 
 void NoteGdiCreated(const void* handle) {
   if (handle) ++GdiCount.Created;

@@ -1,5 +1,5 @@
 // Win32 helpers of the framework: UTF-16 at the boundary, GDI handle owners,
-// window-procedure thunks and subclassing, and the exception boundary.
+// window-procedure thunks, and the exception boundary.
 #pragma once
 // The core types go first: the system headers define macros over some of their names.
 #include "framework/core/SysUtils.h"
@@ -36,6 +36,12 @@ struct TGdiCounters {
 const TGdiCounters& GdiCounters();
 void NoteGdiCreated(const void* handle);
 void NoteGdiDeleted(bool ok);
+
+// Device contexts the framework holds right now (memory DCs, window DCs of
+// canvases); the system's own count is not available everywhere.
+long LiveDeviceContexts();
+void NoteDCAcquired(HDC dc);
+void NoteDCReleased(HDC dc);
 
 // Owns one GDI object (font, brush, pen, bitmap, region) and deletes it. Move-only.
 template <class H>
@@ -77,9 +83,12 @@ using TRegionHandle = TGdiHandle<HRGN>;
 // deselected by whoever selected them before the owner goes.
 class TMemoryDC {
 public:
-  explicit TMemoryDC(HDC compatible = nullptr) : FDC(CreateCompatibleDC(compatible)) {}
+  explicit TMemoryDC(HDC compatible = nullptr) : FDC(CreateCompatibleDC(compatible)) { NoteDCAcquired(FDC); }
   ~TMemoryDC() {
-    if (FDC) DeleteDC(FDC);
+    if (FDC) {
+      DeleteDC(FDC);
+      NoteDCReleased(FDC);
+    }
   }
   TMemoryDC(TMemoryDC&& o) noexcept : FDC(std::exchange(o.FDC, nullptr)) {}
   TMemoryDC(const TMemoryDC&) = delete;
@@ -93,9 +102,12 @@ private:
 // GetDC/ReleaseDC pair (nullptr window = the screen).
 class TWindowDC {
 public:
-  explicit TWindowDC(HWND wnd) : FWnd(wnd), FDC(GetDC(wnd)) {}
+  explicit TWindowDC(HWND wnd) : FWnd(wnd), FDC(GetDC(wnd)) { NoteDCAcquired(FDC); }
   ~TWindowDC() {
-    if (FDC) ReleaseDC(FWnd, FDC);
+    if (FDC) {
+      ReleaseDC(FWnd, FDC);
+      NoteDCReleased(FDC);
+    }
   }
   TWindowDC(const TWindowDC&) = delete;
   TWindowDC& operator=(const TWindowDC&) = delete;
@@ -123,39 +135,6 @@ public:
 
 private:
   void* FCode = nullptr;
-};
-
-// Subclasses one window: Attach saves the window's procedure and installs a
-// thunk that calls Method; Detach puts the saved procedure back only when the
-// thunk is still the installed one. When someone subclassed the window after
-// us, Detach leaves the thunk in place as a pure pass-through (it lives until
-// the window is destroyed), so their chain stays intact. On WM_NCDESTROY the
-// subclass detaches by itself after Method ran.
-//
-// Method receives every message; it passes a message on with CallPrevious.
-// Exceptions from Method are reported at the boundary and never reach the system.
-class TWindowSubclass {
-public:
-  explicit TWindowSubclass(TWndMethod method);
-  ~TWindowSubclass();
-  TWindowSubclass(const TWindowSubclass&) = delete;
-  TWindowSubclass& operator=(const TWindowSubclass&) = delete;
-
-  bool Attach(HWND wnd);
-  // True when the previous procedure was restored.
-  bool Detach();
-  bool Attached() const;
-  HWND Handle() const;
-  WNDPROC PreviousProc() const;
-  WNDPROC Proc() const;
-  // Passes m to the saved procedure and stores its result in m.Result.
-  void CallPrevious(TMessage& m) const;
-
-  struct TRecord;
-
-private:
-  TWndMethod FMethod;
-  TRecord* FRecord = nullptr;
 };
 
 // A hidden top-level window of class "TPUtilWindow" whose messages go to

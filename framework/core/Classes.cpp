@@ -27,8 +27,11 @@ TComponent::TComponent(TComponent* owner) {
 
 void TComponent::Free() {
   Destroying();
+  BeforeDestruction();
   delete this;
 }
+
+void TComponent::BeforeDestruction() { Destroying(); }
 
 TComponent::~TComponent() {
   Destroying();
@@ -42,6 +45,7 @@ TComponent::~TComponent() {
   while (!FComponents.empty()) {
     TComponent* child = FComponents.back();
     RemoveComponent(child);
+    child->BeforeDestruction();
     delete child;
   }
   if (FOwner) FOwner->RemoveComponent(this);

@@ -38,9 +38,14 @@ public:
   TComponent(const TComponent&) = delete;
   TComponent& operator=(const TComponent&) = delete;
 
-  // Marks this component and all it owns as destroying, then deletes it, so
-  // that destructors of derived classes already see csDestroying.
+  // Marks this component and all it owns as destroying, calls
+  // BeforeDestruction, then deletes it, so that destructors of derived
+  // classes already see csDestroying.
   void Free();
+  // The first step of freeing, reached while the whole object is alive
+  // (Free and an owner freeing its components call it before the
+  // destructors): windows and other outside resources go here.
+  virtual void BeforeDestruction();
 
   TComponent* Owner() const { return FOwner; }
   int ComponentCount() const { return int(FComponents.size()); }

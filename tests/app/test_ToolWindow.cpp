@@ -292,6 +292,36 @@ TEST_F(ToolWindow, OffScreenPositionIsAppliedUnchanged) {
   EXPECT_EQ(ProfileValue(SettingsFileName, "POS", "Y"), "5000");
 }
 
+// Ending the Windows session saves as closing does: the system asks every
+// top-level window, the tool window's close query runs once and the
+// program ends.
+TEST_F(ToolWindow, SessionEndWritesTheSettingsWithThePosition) {
+  for (bool formFirst : {true, false}) {
+    SCOPED_TRACE(formFirst ? "tool window asked first" : "application window asked first");
+    std::error_code ec;
+    fs::remove(fs::path(ToWide(SettingsFileName)), ec);
+    FCloseQueries = 0;
+    QuitMessages = 0;
+    CreateForm();
+    ShowCancelled();
+    FForm->SetBounds(formFirst ? 210 : 220, 230, FForm->Width(), FForm->Height());
+    HWND first = formFirst ? FForm->Handle() : Application->Handle();
+    HWND second = formFirst ? Application->Handle() : FForm->Handle();
+    EXPECT_EQ(SendMessageW(first, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    EXPECT_EQ(SendMessageW(second, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    SendMessageW(first, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    SendMessageW(second, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    Pump();
+    EXPECT_EQ(FCloseQueries, 1);
+    EXPECT_EQ(ProfileValue(SettingsFileName, "POS", "X"), formFirst ? "210" : "220");
+    EXPECT_EQ(ProfileValue(SettingsFileName, "POS", "Y"), "230");
+    EXPECT_EQ(ProfileValue(SettingsFileName, "SYS", "AUTOCLOSE"), "0");
+    EXPECT_GE(QuitMessages, 1);
+    delete FForm;
+    FForm = nullptr;
+  }
+}
+
 // ------------------------------------------------------------- first showing
 
 TEST_F(ToolWindow, ShowingOpensTheChooserWithWhiteAndAWhiteSwatch) {
@@ -583,6 +613,19 @@ TEST_F(UnwritableSettings, AutoCloseAfterConfirmReportsAndStays) {
   EXPECT_EQ(FReports[0], "Unable to write to " + SettingsFileName);
   EXPECT_EQ(QuitMessages, 0);
   EXPECT_TRUE(IsWindowVisible(FForm->Handle()));
+}
+
+TEST_F(UnwritableSettings, SessionEndReportsTheWriteErrorAndLetsTheSessionEnd) {
+  CreateForm();
+  ShowCancelled();
+  EXPECT_EQ(SendMessageW(FForm->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+  ASSERT_EQ(FReports.size(), 1u);
+  EXPECT_EQ(FReports[0], "Unable to write to " + SettingsFileName);
+  EXPECT_EQ(FCloseQueries, 1);
+  SendMessageW(FForm->Handle(), WM_ENDSESSION, FALSE, 0);  // someone else refused: the next query asks again
+  EXPECT_EQ(SendMessageW(Application->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+  EXPECT_EQ(FCloseQueries, 2);
+  EXPECT_EQ(FReports.size(), 2u);
 }
 
 // Without an OnException handler the report is a message box with the text.

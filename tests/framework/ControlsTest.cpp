@@ -113,6 +113,107 @@ TEST(Ownership, WindowIsCreatedOnDemand) {
   EXPECT_EQ(edit->Text(), "before");  // the text outlives the window
 }
 
+namespace {
+
+// Logs what its own WndProc sees of the window's end; the destructor clears
+// FState, so "alive" in the log proves the whole object was still there.
+template <class TBase>
+class TEndProbe : public TBase {
+public:
+  TEndProbe(TComponent* owner, std::vector<String>* log) : TBase(owner), FLog(log) {}
+  ~TEndProbe() override { FState.clear(); }
+  void WndProc(TMessage& m) override {
+    if (m.Msg == WM_DESTROY) FLog->push_back("destroy " + FState);
+    if (m.Msg == WM_NCDESTROY) FLog->push_back("ncdestroy " + FState);
+    TBase::WndProc(m);
+  }
+
+private:
+  std::vector<String>* FLog;
+  String FState = "alive";
+};
+
+}  // namespace
+
+TEST(Ownership, DerivedControlSeesItsWindowEndWhileWhole) {
+  enum TWho { Form, Holder };
+  struct TCase {
+    const char* Name;
+    TWho Owner;
+    bool FreeOwner;  // else the control itself
+  } cases[] = {{"its own Free", Form, false}, {"owner component's Free", Holder, true}, {"form's Free", Form, true}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::vector<String> log;
+    auto* form = new TForm(nullptr);
+    auto* holder = new TComponent(nullptr);
+    form->Show();
+    auto* probe = new TEndProbe<TCustomControl>(c.Owner == Form ? static_cast<TComponent*>(form) : holder, &log);
+    probe->SetParent(form);
+    ASSERT_TRUE(IsWindow(probe->Handle()));
+    TComponent* first = c.FreeOwner ? (c.Owner == Form ? static_cast<TComponent*>(form) : holder) : probe;
+    first->Free();
+    EXPECT_EQ(log, (std::vector<String>{"destroy alive", "ncdestroy alive"}));
+    if (first != form) form->Free();
+    if (first != holder) holder->Free();
+  }
+}
+
+TEST(Ownership, DerivedFormSeesItsWindowEndWhileWhole) {
+  std::vector<String> log;
+  auto* form = new TEndProbe<TForm>(nullptr, &log);
+  form->Show();
+  form->Free();
+  EXPECT_EQ(log, (std::vector<String>{"destroy alive", "ncdestroy alive"}));
+}
+
+// ---- Creation --------------------------------------------------------------
+
+namespace {
+
+class TFirstMessages : public TForm {
+public:
+  using TForm::TForm;
+  std::vector<UINT> Seen;
+  void WndProc(TMessage& m) override {
+    if (m.Msg == WM_NCCREATE || m.Msg == WM_NCCALCSIZE || m.Msg == WM_CREATE) Seen.push_back(m.Msg);
+    TForm::WndProc(m);
+  }
+};
+
+HHOOK CbtHook = nullptr;
+TFirstMessages* InnerForm = nullptr;
+
+// Creates a framework window while the system creates another, as a skin's
+// window-creation hook does.
+LRESULT CALLBACK CreateFormAtCreation(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND && !InnerForm) {
+    InnerForm = new TFirstMessages(nullptr);
+    InnerForm->HandleNeeded();
+  }
+  return CallNextHookEx(CbtHook, code, wParam, lParam);
+}
+
+}  // namespace
+
+TEST(Creation, WindowCreatedUnderAHookThatCreatesAnotherGetsItsFirstMessages) {
+  TFirstMessages outer(nullptr);
+  InnerForm = nullptr;
+  CbtHook = SetWindowsHookExW(WH_CBT, CreateFormAtCreation, nullptr, GetCurrentThreadId());
+  ASSERT_NE(CbtHook, nullptr);
+  outer.HandleNeeded();
+  UnhookWindowsHookEx(CbtHook);
+  ASSERT_NE(InnerForm, nullptr);
+  const std::vector<UINT> first{WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE};
+  EXPECT_EQ(outer.Seen, first);
+  EXPECT_EQ(InnerForm->Seen, first);
+  EXPECT_EQ(FindControl(outer.Handle()), &outer);
+  EXPECT_EQ(FindControl(InnerForm->Handle()), InnerForm);
+  EXPECT_NE(outer.Handle(), InnerForm->Handle());
+  InnerForm->Free();
+  InnerForm = nullptr;
+}
+
 // ---- Dispatch --------------------------------------------------------------
 
 TEST(Dispatch, PerformCallsWndProcDirectlyWithoutAWindow) {
@@ -130,28 +231,104 @@ TEST(Dispatch, SystemMessagesReachTheObject) {
   EXPECT_EQ(SendMessageW(p->Handle(), WM_PROBE, 5, 0), 10);
 }
 
-TEST(Dispatch, WindowProcCanBeChainedAndRestored) {
+TEST(Dispatch, WindowProcLinkAnswersOrPassesOn) {
   auto form = ShownForm();
   auto* p = new TProbe(form.get());
   p->SetParent(form.get());
-  TWndMethod old = p->WindowProc();
   std::vector<UINT> hook;
-  p->SetWindowProc([&](TMessage& m) {
+  int id = 0;
+  id = p->AttachWindowProc([&](TMessage& m) {
     hook.push_back(m.Msg);
     if (m.Msg == WM_PROBE && m.WParam == 100) {
       m.Result = 7;  // answered here, never reaches WndProc
       return;
     }
-    old(m);
+    p->CallPreviousWindowProc(id, m);
   });
   EXPECT_EQ(SendMessageW(p->Handle(), WM_PROBE, 3, 0), 6);
   EXPECT_EQ(p->Perform(WM_PROBE, 100), 7);
   EXPECT_EQ(std::count(hook.begin(), hook.end(), UINT(WM_PROBE)), 2);
   EXPECT_EQ(p->Count(WM_PROBE), 1);
-  p->SetWindowProc(old);
+  EXPECT_TRUE(p->DetachWindowProc(id));
+  EXPECT_FALSE(p->DetachWindowProc(id));
   hook.clear();
   EXPECT_EQ(p->Perform(WM_PROBE, 100), 200);
   EXPECT_TRUE(hook.empty());
+}
+
+// Two links on one control, detached in either order: each sees system and
+// Perform messages while attached, and only its own detach can report "on top".
+TEST(Dispatch, TwoLinksDetachInEitherOrder) {
+  for (bool lowerFirst : {true, false}) {
+    SCOPED_TRACE(lowerFirst ? "lower link detached first" : "upper link detached first");
+    auto form = ShownForm();
+    auto* p = new TProbe(form.get());
+    p->SetParent(form.get());
+    std::vector<String> log;
+    int ids[2] = {0, 0};
+    for (int i = 0; i < 2; ++i)
+      ids[i] = p->AttachWindowProc([&, i](TMessage& m) {
+        if (m.Msg == WM_PROBE || m.Msg == CM_TEXTCHANGED) log.push_back(IntToStr(i) + ":" + IntToStr(int(m.Msg)));
+        p->CallPreviousWindowProc(ids[i], m);
+      });
+    const String probe = IntToStr(WM_PROBE), text = IntToStr(CM_TEXTCHANGED);
+    EXPECT_EQ(SendMessageW(p->Handle(), WM_PROBE, 4, 0), 8);
+    p->SetText("x");  // CM_TEXTCHANGED travels by Perform
+    EXPECT_EQ(log, (std::vector<String>{"1:" + probe, "0:" + probe, "1:" + text, "0:" + text}));
+    int first = lowerFirst ? 0 : 1, second = 1 - first;
+    EXPECT_EQ(p->DetachWindowProc(ids[first]), first == 1);
+    log.clear();
+    EXPECT_EQ(p->Perform(WM_PROBE, 5), 10);
+    EXPECT_EQ(log, (std::vector<String>{IntToStr(second) + ":" + probe}));
+    EXPECT_TRUE(p->DetachWindowProc(ids[second]));
+    log.clear();
+    EXPECT_EQ(SendMessageW(p->Handle(), WM_PROBE, 6, 0), 12);
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(p->Count(WM_PROBE), 3);
+  }
+}
+
+TEST(Dispatch, LinkCanDetachItselfDuringItsCall) {
+  auto form = ShownForm();
+  auto* p = new TProbe(form.get());
+  p->SetParent(form.get());
+  int lowerCalls = 0, id = 0, lower = 0;
+  lower = p->AttachWindowProc([&](TMessage& m) {
+    if (m.Msg == WM_PROBE) ++lowerCalls;
+    p->CallPreviousWindowProc(lower, m);
+  });
+  id = p->AttachWindowProc([&](TMessage& m) {
+    EXPECT_TRUE(p->DetachWindowProc(id));
+    p->CallPreviousWindowProc(id, m);  // still reaches the lower link
+  });
+  EXPECT_EQ(p->Perform(WM_PROBE, 1), 2);
+  EXPECT_EQ(p->Perform(WM_PROBE, 2), 4);
+  EXPECT_EQ(lowerCalls, 2);
+}
+
+// A framework window subclassed by handle joins the control's chain, so
+// Perform messages reach the subclass too.
+TEST(Dispatch, SubclassOfAFrameworkWindowSeesPerformMessages) {
+  auto form = ShownForm();
+  auto* p = new TProbe(form.get());
+  p->SetParent(form.get());
+  HWND wnd = p->Handle();
+  auto original = GetWindowLongPtrW(wnd, GWLP_WNDPROC);
+  int probes = 0;
+  TWindowSubclass* sub = nullptr;
+  TWindowSubclass s([&](TMessage& m) {
+    if (m.Msg == WM_PROBE) ++probes;
+    sub->CallPrevious(m);
+  });
+  sub = &s;
+  ASSERT_TRUE(s.Attach(wnd));
+  EXPECT_EQ(GetWindowLongPtrW(wnd, GWLP_WNDPROC), original);
+  EXPECT_EQ(p->Perform(WM_PROBE, 2), 4);
+  EXPECT_EQ(SendMessageW(wnd, WM_PROBE, 3, 0), 6);
+  EXPECT_EQ(probes, 2);
+  EXPECT_TRUE(s.Detach());
+  EXPECT_EQ(p->Perform(WM_PROBE, 2), 4);
+  EXPECT_EQ(probes, 2);
 }
 
 namespace {
@@ -242,6 +419,35 @@ TEST(Subclass, DetachUnderAForeignSubclassLeavesTheChainIntact) {
   EXPECT_EQ(probes, 0);
   (void)original;
   DestroyWindow(wnd);
+}
+
+// Two stubs on a foreign window: whichever detaches first, the chain ends
+// with the original procedure installed and nothing of ours left.
+TEST(Subclass, TwoSubclassesDetachInEitherOrder) {
+  for (bool lowerFirst : {true, false}) {
+    SCOPED_TRACE(lowerFirst ? "lower detached first" : "upper detached first");
+    HWND wnd = MakeStatic();
+    auto original = GetWindowLongPtrW(wnd, GWLP_WNDPROC);
+    std::vector<int> log;
+    std::unique_ptr<TWindowSubclass> subs[2];
+    for (int i = 0; i < 2; ++i) {
+      subs[i] = std::make_unique<TWindowSubclass>([&log, &subs, i](TMessage& m) {
+        if (m.Msg == WM_PROBE) log.push_back(i);
+        subs[i]->CallPrevious(m);
+      });
+      ASSERT_TRUE(subs[i]->Attach(wnd));
+    }
+    SendMessageW(wnd, WM_PROBE, 0, 0);
+    EXPECT_EQ(log, (std::vector<int>{1, 0}));
+    int first = lowerFirst ? 0 : 1, second = 1 - first;
+    EXPECT_EQ(subs[first]->Detach(), first == 1);
+    log.clear();
+    SendMessageW(wnd, WM_PROBE, 0, 0);
+    EXPECT_EQ(log, (std::vector<int>{second}));
+    EXPECT_TRUE(subs[second]->Detach());
+    EXPECT_EQ(GetWindowLongPtrW(wnd, GWLP_WNDPROC), original);
+    DestroyWindow(wnd);
+  }
 }
 
 TEST(Subclass, WindowDestructionDetaches) {

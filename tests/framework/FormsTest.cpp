@@ -192,6 +192,34 @@ TEST(FormEvents, CreateShowHideDestroyInOrder) {
   EXPECT_EQ(destroyed, std::vector<String>{"destroy"});
 }
 
+// After OnShow or OnHide fails, Visible agrees with the window, and the
+// next Hide or Show works.
+TEST(FormEvents, FailedShowOrHideLeavesVisibleAsTheWindowIs) {
+  for (bool failShow : {true, false}) {
+    SCOPED_TRACE(failShow ? "OnShow throws" : "OnHide throws");
+    TForm f(nullptr);
+    auto fail = [](TObject*) { throw EInvalidOperation("event failed on purpose"); };
+    if (failShow) {
+      f.OnShow = fail;
+      EXPECT_THROW(f.Show(), EInvalidOperation);
+    } else {
+      f.Show();
+      f.OnHide = fail;
+      EXPECT_THROW(f.Hide(), EInvalidOperation);
+    }
+    bool visible = IsWindowVisible(f.Handle()) != 0;
+    EXPECT_EQ(f.Visible(), visible);
+    EXPECT_EQ(f.Showing(), visible);
+    f.OnShow = nullptr;
+    f.OnHide = nullptr;
+    f.SetVisible(!visible);
+    EXPECT_EQ(f.Visible(), !visible);
+    EXPECT_EQ(IsWindowVisible(f.Handle()) != 0, !visible);
+    f.Hide();
+    EXPECT_FALSE(IsWindowVisible(f.Handle()));
+  }
+}
+
 TEST(FormEvents, OnCreateFiresBeforeTheFirstWindowWithoutCreateForm) {
   TEventForm f(nullptr);
   EXPECT_TRUE(f.Log.empty());

@@ -253,3 +253,44 @@ TEST(Handles, SystemObjectCountIsUnchanged) {
   Churn();
   EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), before);
 }
+
+// ---- Canvas DCs of bitmaps -------------------------------------------------
+
+TEST(BitmapCanvasDC, DrawnBitmapCanBeSelectedIntoAnotherDC) {
+  TBitmap b(3, 2);
+  b.Canvas()->Brush()->SetColor(RGBColor(0x10, 0x20, 0x30));
+  b.Canvas()->FillRect(Rect(0, 0, 3, 2));
+  TMemoryDC other;
+  HGDIOBJ old = SelectObject(other.Get(), b.Handle());
+  ASSERT_NE(old, nullptr);
+  EXPECT_EQ(GetPixel(other.Get(), 2, 1), RGB(0x10, 0x20, 0x30));
+  // While the other DC has it, drawing on the bitmap is a clear error.
+  EXPECT_THROW(b.Canvas()->FillRect(Rect(0, 0, 1, 1)), EInvalidOperation);
+  SelectObject(other.Get(), old);
+  b.Canvas()->Brush()->SetColor(RGBColor(1, 2, 3));
+  b.Canvas()->FillRect(Rect(0, 0, 1, 1));
+  EXPECT_EQ(Rgb(b, 0, 0), 0x010203u);
+  EXPECT_EQ(Rgb(b, 2, 1), 0x102030u);
+}
+
+// Many cached bitmaps drawn on hold a bounded number of DCs, and the idle
+// release gives back all of them with their font, brush and pen.
+TEST(BitmapCanvasDC, AThousandDrawnBitmapsHoldFewDCs) {
+  FreeDeviceContexts();
+  long dcs = LiveDeviceContexts();
+  long gdi = GdiCounters().Created - GdiCounters().Deleted;
+  std::vector<std::unique_ptr<TBitmap>> bitmaps;
+  for (int i = 0; i < 1000; ++i) {
+    auto b = std::make_unique<TBitmap>(8, 8);
+    b->Canvas()->Brush()->SetColor(TColor(i));
+    b->Canvas()->FillRect(Rect(0, 0, 8, 8));
+    b->Canvas()->TextOut(0, 0, "x");
+    bitmaps.push_back(std::move(b));
+  }
+  EXPECT_EQ(LiveDeviceContexts() - dcs, MaxBitmapCanvasDCs);
+  EXPECT_EQ(Rgb(*bitmaps[999], 7, 7), ColorToPixel(TColor(999)) & 0xFFFFFF);
+  FreeDeviceContexts();
+  EXPECT_EQ(LiveDeviceContexts(), dcs);
+  // What stays is the DIB sections themselves.
+  EXPECT_EQ(GdiCounters().Created - GdiCounters().Deleted - gdi, 1000);
+}
