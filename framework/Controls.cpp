@@ -188,6 +188,7 @@ void FreeDeviceContexts() {
 
 struct TControl::TWndLink {
   int Id = 0;
+  TControl* Control = nullptr;  // nullptr once the control is gone
   TWndMethod Method;
   int Depth = 0;          // calls in progress
   bool Detached = false;  // erased when Depth drops to 0
@@ -203,6 +204,10 @@ TControl::TControl(TComponent* owner) : TComponent(owner), FFont(new TFont) {
 }
 
 TControl::~TControl() {
+  for (auto& link : FWndLinks) {
+    link->Control = nullptr;
+    link->Detached = true;
+  }
   if (MouseControl == this) MouseControl = nullptr;
   if (CaptureControl == this) CaptureControl = nullptr;
   if (FParent) FParent->RemoveControl(this);
@@ -213,6 +218,7 @@ int TControl::AttachWindowProc(TWndMethod method) {
   if (!method) throw EInvalidArgument("A window procedure link needs a method");
   auto link = std::make_shared<TWndLink>();
   link->Id = ++NextWndLinkId;
+  link->Control = this;
   link->Method = std::move(method);
   FWndLinks.push_back(std::move(link));
   return FWndLinks.back()->Id;
@@ -250,16 +256,16 @@ void TControl::CallLinkBelow(size_t end, TMessage& m) {
   }
   std::shared_ptr<TWndLink> link = FWndLinks[i - 1];
   struct TDepth {
-    TControl* Self;
     TWndLink* Link;
     ~TDepth() {
-      if (--Link->Depth == 0 && Link->Detached) {
-        auto& links = Self->FWndLinks;
+      // The link outlives a control freed during its call; the list does not.
+      if (--Link->Depth == 0 && Link->Detached && Link->Control) {
+        auto& links = Link->Control->FWndLinks;
         links.erase(std::remove_if(links.begin(), links.end(), [this](const auto& l) { return l.get() == Link; }),
                     links.end());
       }
     }
-  } depth{this, link.get()};
+  } depth{link.get()};
   ++link->Depth;
   link->Method(m);
 }

@@ -147,7 +147,6 @@ TEST(Ownership, DerivedControlSeesItsWindowEndWhileWhole) {
     std::vector<String> log;
     auto* form = new TForm(nullptr);
     auto* holder = new TComponent(nullptr);
-    form->Show();
     auto* probe = new TEndProbe<TCustomControl>(c.Owner == Form ? static_cast<TComponent*>(form) : holder, &log);
     probe->SetParent(form);
     ASSERT_TRUE(IsWindow(probe->Handle()));
@@ -162,7 +161,7 @@ TEST(Ownership, DerivedControlSeesItsWindowEndWhileWhole) {
 TEST(Ownership, DerivedFormSeesItsWindowEndWhileWhole) {
   std::vector<String> log;
   auto* form = new TEndProbe<TForm>(nullptr, &log);
-  form->Show();
+  form->HandleNeeded();
   form->Free();
   EXPECT_EQ(log, (std::vector<String>{"destroy alive", "ncdestroy alive"}));
 }
@@ -261,9 +260,9 @@ TEST(Dispatch, WindowProcLinkAnswersOrPassesOn) {
 TEST(Dispatch, TwoLinksDetachInEitherOrder) {
   for (bool lowerFirst : {true, false}) {
     SCOPED_TRACE(lowerFirst ? "lower link detached first" : "upper link detached first");
-    auto form = ShownForm();
-    auto* p = new TProbe(form.get());
-    p->SetParent(form.get());
+    TForm form(nullptr);
+    auto* p = new TProbe(&form);
+    p->SetParent(&form);
     std::vector<String> log;
     int ids[2] = {0, 0};
     for (int i = 0; i < 2; ++i)
