@@ -1,5 +1,5 @@
-// The tool window in-process: settings, key release, the pick flow through the
-// real system chooser, auto-close and the write error on close.
+// The tool window in-process: settings, session end, key release, the pick
+// flow through the real system chooser, auto-close and the write error on close.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
