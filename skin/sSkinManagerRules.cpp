@@ -66,6 +66,23 @@ String ListSkinNames(const String& fullDir, TacSkinTypes type, const std::vector
   return first;
 }
 
+// ---- class-name lists
+
+const char* const acThirdPartyNames[acThirdPartyCount] = {
+    "ThirdEdits",       "ThirdButtons",      "ThirdBitBtns",     "ThirdCheckBoxes",    "ThirdComboBoxes",
+    "ThirdGrids",       "ThirdGroupBoxes",   "ThirdListViews",   "ThirdPanels",        "ThirdTreeViews",
+    "ThirdWWEdits",     "ThirdGridEh",       "ThirdVirtualTrees", "ThirdPageControl",  "ThirdTabControl",
+    "ThirdToolBar",     "ThirdStatusBar",    "ThirdSpeedButton", "ThirdScrollControl", "ThirdUpDown",
+    "ThirdScrollBar",   "ThirdStaticText"};
+const char* const acThirdKinds[acThirdPartyCount] = {
+    "Edit",     "Button",     "BitBtn",      "CheckBox",    "ComboBox",  "Grid",          "GroupBox", "ListView",
+    "Panel",    "TreeView",   "wwEdit",      "GridEh",      "VirtualTree", "PageControl", "TabControl", "ToolBar",
+    "StatusBar", "SpeedButton", "ScrollControl", "UpDownBtn", "ScrollBar", "StaticText"};
+
+String ThirdPartyDefault(int index) { return index == 1 ? "TButton" : " "; }
+
+void SplitThirdList(const String& text, TStrings& list) { list.SetText(text); }
+
 // ---- command line
 
 bool IsPreviewSwitch(const std::vector<String>& params) { return !params.empty() && params[0] == "/acpreview"; }

@@ -43,6 +43,17 @@ enum class TacSkinTypes { stUnpacked, stPacked, stAllSkins };
 // added before sorting, "" when none.
 String ListSkinNames(const String& fullDir, TacSkinTypes type, const std::vector<String>& internalNames, TStrings& list);
 
+// ---- class-name lists of standard controls to skin
+
+inline constexpr int acThirdPartyCount = 22;
+// Property names and kinds by index (the kind is what control adapters use).
+extern const char* const acThirdPartyNames[acThirdPartyCount];
+extern const char* const acThirdKinds[acThirdPartyCount];
+// " " for every list but ThirdButtons, which is "TButton".
+String ThirdPartyDefault(int index);
+// The list's class names, one per line of text.
+void SplitThirdList(const String& text, TStrings& list);
+
 // ---- command line
 
 // Preview mode: "/acpreview" exactly as the first parameter.

@@ -96,6 +96,21 @@ TEST_F(SkinListing, MissingFolderListsInternalSkinsOnly) {
   EXPECT_EQ(list.Count(), 0);
 }
 
+TEST(ThirdPartyLists, DefaultsKindsAndSplitting) {
+  EXPECT_STREQ(acThirdPartyNames[1], "ThirdButtons");
+  EXPECT_STREQ(acThirdKinds[19], "UpDownBtn");
+  EXPECT_STREQ(acThirdKinds[21], "StaticText");
+  EXPECT_EQ(ThirdPartyDefault(1), "TButton");
+  EXPECT_EQ(ThirdPartyDefault(0), " ");
+  EXPECT_EQ(ThirdPartyDefault(21), " ");
+  TStringList list(true);
+  SplitThirdList("TButton", list);
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_EQ(list[0], "TButton");
+  SplitThirdList("TEdit\r\nTMemo\nTRichEdit", list);
+  EXPECT_EQ(list.Count(), 3);
+}
+
 TEST(SkinSwitches, PreviewOnlyAsFirstExactParameter) {
   EXPECT_TRUE(IsPreviewSwitch({"/acpreview"}));
   EXPECT_TRUE(IsPreviewSwitch({"/acpreview", "x"}));
