@@ -595,8 +595,10 @@ bool RenderForm(HWND wnd, TFormPicture& pic) {
   return true;
 }
 
+}  // namespace
+
 // Shows the new look over the form in a layered window, frame by frame.
-void PlayFade(HWND form, int time, TacAnimType mode, uint8_t blend) {
+void acDefaultSkinFade(HWND form, int time, TacAnimType mode, uint8_t blend) {
   const int n = FadeSteps(time);
   if (n <= 0 || !SkinPlatform().LayeredWindows()) return;
   TFormPicture pic;
@@ -637,7 +639,7 @@ void PlayFade(HWND form, int time, TacAnimType mode, uint8_t blend) {
   DestroyWindow(cover);
 }
 
-}  // namespace
+TacSkinFadeFunc acPlaySkinFade = acDefaultSkinFade;
 
 void TsSkinManager::UnlockForms(bool animate) {
   const std::vector<HWND> frozen = std::move(FFrozenForms);
@@ -650,7 +652,7 @@ void TsSkinManager::UnlockForms(bool animate) {
       const LONG ex = GetWindowLongW(wnd, GWL_EXSTYLE);
       BYTE alpha = 255;
       if (ex & WS_EX_LAYERED) GetLayeredWindowAttributes(wnd, nullptr, &alpha, nullptr);
-      PlayFade(wnd, AnimEffects.SkinChanging.Time, AnimEffects.SkinChanging.Mode, alpha);
+      acPlaySkinFade(wnd, AnimEffects.SkinChanging.Time, AnimEffects.SkinChanging.Mode, alpha);
     }
     RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   }

@@ -152,6 +152,12 @@ void SetSkinEngineParams(std::vector<String> params);  // for tests
 // Once at program start, before any form: "/acver" shows the engine's version.
 void InitSkinEngine();
 
+// Plays the skin-change fade of one frozen form (time in ms, mode, the
+// form's blend value); replaceable so that tests can see the calls.
+using TacSkinFadeFunc = void (*)(HWND form, int time, TacAnimType mode, uint8_t blend);
+extern TacSkinFadeFunc acPlaySkinFade;
+void acDefaultSkinFade(HWND form, int time, TacAnimType mode, uint8_t blend);
+
 // Asks a skin link whether the mouse is still above its control (Result of
 // code 37); filled in by the painting layer. Nil = never.
 using TacMouseAboveQuery = bool (*)(LRESULT skinLink);

@@ -17,7 +17,26 @@ TCountingForm::TCountingForm(TComponent* owner) : TForm(owner) {
 
 void TCountingForm::WndProc(TMessage& message) {
   if (message.Msg == SM_SKINCMD) FSeen.emplace_back(SkinCommandCode(message), message.LParam);
+  if (message.Msg == WM_SETREDRAW) FSeen.emplace_back(RedrawCode + int(message.WParam), 0);
   TForm::WndProc(message);
+}
+
+TSkinnedForm::TSkinnedForm(TComponent* owner, TsSkinManager* manager) : TCountingForm(owner), Manager(manager) {
+  RegisterSkinnedForm(this);
+}
+
+TSkinnedForm::~TSkinnedForm() { UnregisterSkinnedForm(this); }
+
+void TSkinnedForm::WndProc(TMessage& m) {
+  if (m.Msg == SM_SKINCMD && SkinCommandCode(m) == SKC_ISSKINNED) {
+    m.Result = 1;
+    return;
+  }
+  if (m.Msg == SM_SKINCMD && SkinCommandCode(m) == SKC_GETMANAGER) {
+    m.Result = IsTrustedSkinCommand(m) ? LRESULT(Manager) : 0;
+    return;
+  }
+  TCountingForm::WndProc(m);
 }
 
 int TCountingForm::Count(int code, const void* lParam) const {

@@ -8,9 +8,11 @@
 #include <utility>
 #include <vector>
 
-// Records every skin command its window receives: code and LParam.
+// Records every skin command its window receives: code and LParam; a
+// WM_SETREDRAW is recorded as code RedrawCode + its WParam.
 class TCountingForm : public TForm {
 public:
+  static constexpr int RedrawCode = 1000;
   explicit TCountingForm(TComponent* owner);
   void WndProc(TMessage& message) override;
   int Count(int code, const void* lParam) const;
@@ -21,6 +23,16 @@ public:
 
 private:
   std::vector<std::pair<int, LPARAM>> FSeen;
+};
+
+// A form as a skin provider makes it: skin-aware, in the list of skinned
+// forms, answering its manager to our own code.
+class TSkinnedForm : public TCountingForm {
+public:
+  TSkinnedForm(TComponent* owner, TsSkinManager* manager);
+  ~TSkinnedForm() override;
+  void WndProc(TMessage& message) override;
+  TsSkinManager* Manager;
 };
 
 // A fresh, empty folder in the temporary directory.

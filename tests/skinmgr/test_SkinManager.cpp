@@ -301,3 +301,118 @@ TEST_F(SkinManager, MouseTrackingSendsLeaveThenEnter) {
   EXPECT_EQ(second.Count(SKC_MOUSEENTER, m), 1);
   m->SetActiveControl(nullptr);
 }
+
+namespace {
+
+struct TFadeCall {
+  HWND Form;
+  int Time;
+  TacAnimType Mode;
+  uint8_t Blend;
+};
+std::vector<TFadeCall> Fades;
+
+class FreezeAndFade : public SkinManager {
+protected:
+  void SetUp() override {
+    SkinManager::SetUp();
+    Fades.clear();
+    FSavedFade = acPlaySkinFade;
+    acPlaySkinFade = [](HWND form, int time, TacAnimType mode, uint8_t blend) {
+      Fades.push_back({form, time, mode, blend});
+      EXPECT_TRUE(acAnimSkinChanging);
+    };
+    NewManager();
+    Skinned = new TSkinnedForm(Application, Manager);
+    Skinned->SetBounds(10, 10, 200, 120);
+    // Shown without activation: hiding an active window costs seconds on a bare X server.
+    ShowWindow(Skinned->Handle(), SW_SHOWNOACTIVATE);
+    Application->ProcessMessages();
+    Skinned->Clear();
+    Receiver->Clear();
+
+  }
+  void TearDown() override {
+    delete Skinned;
+    acPlaySkinFade = FSavedFade;
+    SkinManager::TearDown();
+  }
+  TSkinnedForm* Skinned = nullptr;
+
+private:
+  TacSkinFadeFunc FSavedFade = nullptr;
+};
+
+constexpr int RedrawOff = TCountingForm::RedrawCode, RedrawOn = TCountingForm::RedrawCode + 1;
+
+}  // namespace
+
+TEST_F(FreezeAndFade, ActivationIsForwardedAsRepaintNow) {
+  SendMessageW(Application->Handle(), CM_ACTIVATE, 0, 0);
+  EXPECT_EQ(Skinned->Order(), (std::vector<int>{SKC_REPAINTNOW}));
+  EXPECT_EQ(Receiver->Count(SKC_REPAINTNOW, nullptr), 1);
+}
+
+TEST_F(FreezeAndFade, SkinnedFormIsFrozenDuringTheAnnouncementThenFadedIn) {
+  Manager->SetSkinName("AlterMetro (internal)");
+  EXPECT_EQ(Skinned->Order(), (std::vector<int>{RedrawOff, SKC_SKINLOADED, SKC_STOPANIMATION, SKC_REFRESH, RedrawOn}));
+  ASSERT_EQ(Fades.size(), 1u);
+  EXPECT_EQ(Fades[0].Form, Skinned->Handle());
+  EXPECT_EQ(Fades[0].Time, 100);
+  EXPECT_EQ(Fades[0].Mode, TacAnimType::atFading);
+  EXPECT_EQ(Fades[0].Blend, 255);
+  EXPECT_FALSE(acAnimSkinChanging);
+  // The plain receiver is no skinned form of this manager: never frozen.
+  EXPECT_EQ(Receiver->Count(RedrawOff, nullptr), 0);
+}
+
+TEST_F(FreezeAndFade, EndUpdateWithoutAnimationFreezesButDoesNotFade) {
+  Manager->SetSkinName("AlterMetro (internal)");
+  Fades.clear();
+  Skinned->Clear();
+  Manager->BeginUpdate();
+  Manager->SetSkinName("AlterMetro (internal)");
+  Manager->EndUpdate(true, false);
+  EXPECT_EQ(Skinned->Order(), (std::vector<int>{RedrawOff, SKC_SKINLOADED, SKC_STOPANIMATION, SKC_REFRESH, RedrawOn}));
+  EXPECT_TRUE(Fades.empty());
+}
+
+TEST_F(FreezeAndFade, FormsOfAnotherManagerOrMinimisedAreLeftAlone) {
+  TsSkinManager other(nullptr);
+  Skinned->Manager = &other;
+  Manager->SetSkinName("AlterMetro (internal)");
+  EXPECT_EQ(Skinned->Count(RedrawOff, nullptr), 0);
+  Skinned->Manager = Manager;
+  ShowWindow(Skinned->Handle(), SW_MINIMIZE);
+  Skinned->Clear();
+  Manager->RepaintForms(true);
+  EXPECT_EQ(Skinned->Count(RedrawOff, nullptr), 0);
+  EXPECT_TRUE(Fades.empty());
+}
+
+namespace {
+
+BOOL CALLBACK CountOwnTopLevel(HWND wnd, LPARAM param) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(wnd, &pid);
+  if (pid == GetCurrentProcessId()) ++*reinterpret_cast<int*>(param);
+  return TRUE;
+}
+
+int OwnTopLevelWindows() {
+  int n = 0;
+  EnumWindows(CountOwnTopLevel, LPARAM(&n));
+  return n;
+}
+
+}  // namespace
+
+TEST_F(FreezeAndFade, TheFadeCoversTheFormOnlyWhileItPlays) {
+  const int before = OwnTopLevelWindows();
+  for (TacAnimType mode : {TacAnimType::atFading, TacAnimType::atAero}) {
+    acDefaultSkinFade(Skinned->Handle(), 100, mode, 255);
+    EXPECT_EQ(OwnTopLevelWindows(), before);
+  }
+  acDefaultSkinFade(Skinned->Handle(), 11, TacAnimType::atFading, 255);  // no steps: nothing shown
+  EXPECT_EQ(OwnTopLevelWindows(), before);
+}
