@@ -281,6 +281,37 @@ TEST_F(SkinManager, PreviewMessagesAreIgnoredOutsidePreviewMode) {
   EXPECT_FALSE(m->NonAutoUpdate);
 }
 
+TEST_F(SkinManager, FailedHueReloadRaisesAndKeepsTheOldOffsetAndSkin) {
+  UnpackPackage(Dir / "Folder");
+  TsSkinManager* m = NewManager();
+  m->SetSkinName("Folder");
+  const size_t sections = m->gd.size();
+  UnpackPackage(Dir / "Folder", "SHADOW1OFFSET=1", "SHADOW1OFFSET=1x");
+  Receiver->Clear();
+  EXPECT_THROW(m->SetHueOffset(30), EConvertError);
+  EXPECT_EQ(m->HueOffset(), 0);
+  EXPECT_EQ(m->gd.size(), sections);
+  EXPECT_EQ(m->SkinName(), "Folder");
+  EXPECT_FALSE(acSkinLoading);
+  EXPECT_EQ(Receiver->Count(SKC_REFRESH, m), 0);
+  UnpackPackage(Dir / "Folder");
+  m->SetSaturation(-20);
+  EXPECT_EQ(m->Saturation(), -20);
+  EXPECT_EQ(Receiver->Count(SKC_REFRESH, m), 1);
+}
+
+TEST_F(SkinManager, EngineSwitchesAtStart) {
+  SetSkinEngineParams({"/ACVER"});
+  InitSkinEngine();
+  ASSERT_EQ(Boxes.size(), 1u);
+  EXPECT_NE(Boxes[0].find("8.46"), String::npos);
+  EXPECT_FALSE(acPreviewMode);
+  SetSkinEngineParams({"/acpreview"});
+  InitSkinEngine();
+  EXPECT_TRUE(acPreviewMode);
+  EXPECT_EQ(Boxes.size(), 1u);
+}
+
 TEST_F(SkinManager, FullSkinDirectoryUsesTheProgramFolder) {
   TsSkinManager* m = NewManager();
   m->SetSkinDirectory("Skins");
