@@ -38,7 +38,8 @@ public:
   int32_t SectionIndex = 42;
   int ManagerChanges = 0;
   std::vector<TReceived> Log;
-  std::function<void(TMessage&)> OnCommand;
+  // Runs first; true = done (the receiver may be gone: nothing of it is touched after).
+  std::function<bool(TMessage&)> OnCommand;
 
   int Count(int code) const {
     int n = 0;
@@ -50,7 +51,7 @@ public:
   void WndProc(TMessage& m) override {
     if (m.Msg == SM_SKINCMD) {
       Log.push_back({SkinCommandCode(m), m.WParamLo(), m.LParam, IsTrustedSkinCommand(m)});
-      if (OnCommand) OnCommand(m);
+      if (OnCommand && OnCommand(m)) return;
       if (SkinAware && Answer(m)) return;
     }
     Base::WndProc(m);
@@ -237,7 +238,7 @@ TEST(SendSkinCommand, ReceiverFaultIsReportedAndAnswersZero) {
   TCapturedErrors errors;
   TWinReceiver parent(nullptr, false);
   auto* g = Child<TGraphicReceiver>(&parent, true);
-  g->OnCommand = [](TMessage&) { throw EInvalidOperation("receiver failed"); };
+  g->OnCommand = [](TMessage&) -> bool { throw EInvalidOperation("receiver failed"); };
   EXPECT_EQ(SendSkinCommand(g, SKC_ISSKINNED), 0);
   ASSERT_EQ(errors.Messages().size(), 1u);
   EXPECT_EQ(errors.Messages()[0], "receiver failed");
@@ -348,9 +349,10 @@ TEST(BroadcastToForms, ReceiverFreeingFormsEndsTheDeliveryCleanly) {
   RegisterSkinnedForm(listed);
   // Delivery runs last to first: freeing two forms leaves the next index past the count.
   last->OnCommand = [&](TMessage& m) {
-    if (SkinCommandCode(m) != SKC_REFRESH) return;
+    if (SkinCommandCode(m) != SKC_REFRESH) return false;
     delete second;
     delete first;
+    return false;
   };
   TMessage m = MakeSkinCommand(SKC_REFRESH, 0, MgrA);
   BroadcastToForms(m);
@@ -367,7 +369,10 @@ TEST(BroadcastToControls, ChildFreeingItsFormDuringDeliveryStopsThere) {
   auto* doomed = FormWithWindow(false);  // reached first (last created)
   auto* killer = Child<TGraphicReceiver>(doomed, true);
   Child<TGraphicReceiver>(doomed, true);
-  killer->OnCommand = [&](TMessage&) { delete doomed; };
+  killer->OnCommand = [&](TMessage&) {
+    delete doomed;  // frees the killer too
+    return true;
+  };
   TMessage m = MakeSkinCommand(SKC_REFRESH, 0, MgrA);
   BroadcastToForms(m);  // must not touch the freed form or its children
   EXPECT_EQ(keep->Count(SKC_REFRESH), 1) << "the earlier form is still reached";
@@ -410,6 +415,22 @@ TEST(SendToChildWindows, DirectChildrenOnly) {
   EXPECT_EQ(b->Count(SKC_STOPANIMATION), 1);
   EXPECT_EQ(grandChild->Count(SKC_STOPANIMATION), 0);
   EXPECT_EQ(form->Count(SKC_STOPANIMATION), 0);
+}
+
+TEST(SendToChildWindows, ReceiverDestroyingASiblingsWindow) {
+  std::unique_ptr<TFormReceiver> form(FormWithWindow(false, nullptr));
+  auto* a = Child<TWinReceiver>(form.get(), true);
+  auto* b = Child<TWinReceiver>(form.get(), true);
+  auto* c = Child<TWinReceiver>(form.get(), true);
+  a->OnCommand = [&](TMessage&) {
+    b->DestroyHandle();
+    return false;
+  };
+  TMessage m = MakeSkinCommand(SKC_STOPANIMATION);
+  SendToChildWindows(form->Handle(), m);
+  EXPECT_EQ(a->Count(SKC_STOPANIMATION), 1);
+  EXPECT_EQ(b->Count(SKC_STOPANIMATION), 0);
+  EXPECT_EQ(c->Count(SKC_STOPANIMATION), 1);
 }
 
 // ---- Trust -------------------------------------------------------------------
@@ -461,11 +482,12 @@ TEST_F(SkinCommandTrust, DuplicatesArrivingDuringATrustedSendAreNotTrusted) {
   LPARAM p = reinterpret_cast<LPARAM>(&index);
   bool once = false;
   FTarget->OnCommand = [&](TMessage& m) {
-    if (once || SkinCommandCode(m) != SKC_GETSKININDEX) return;
+    if (once || SkinCommandCode(m) != SKC_GETSKININDEX) return false;
     once = true;
     // The same command posted and sent from another thread while ours is in flight.
     PostMessageW(FWnd, SM_SKINCMD, m.WParam, m.LParam);
     OnOtherThread([&] { SendMessageW(FWnd, SM_SKINCMD, m.WParam, m.LParam); });
+    return false;
   };
   FTarget->SectionIndex = 42;
   SendSkinCommand(FTarget, SKC_GETSKININDEX, 0, p);
