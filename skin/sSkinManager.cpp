@@ -278,6 +278,8 @@ void TsSkinManager::SetSkinName(const String& value) {
         // The model is untouched by a failed load: the previous skin stays, with its name.
         FSkinName = oldName;
         CommonSkinData.Active = wasActive;
+        // With no working skin before, there is nothing to keep: the manager goes inactive.
+        if (gd.empty()) FActive = false;
         acMessageBox(e.what(), "Error", MB_OK | MB_ICONERROR);
       }
       if (FActive) {

@@ -149,6 +149,18 @@ TEST_F(SkinManager, FailedLoadsKeepThePreviousSkinAndName) {
   EXPECT_GT(Receiver->Count(SKC_SKINLOADED, m), loaded);
 }
 
+TEST_F(SkinManager, AFailedFirstLoadLeavesTheManagerInactive) {
+  Manager = new TsSkinManager(nullptr);
+  Manager->SetSkinDirectory(Dir.string());
+  Manager->InternalSkins().Add()->SetName("Empty");
+  Manager->SetSkinName("Empty");
+  EXPECT_EQ(Boxes.size(), 1u);
+  EXPECT_FALSE(Manager->Active());
+  EXPECT_EQ(Manager->SkinInfo(), "N/A");
+  EXPECT_EQ(Receiver->Count(SKC_SKINLOADED, Manager), 0);
+  EXPECT_EQ(Receiver->Count(SKC_SKINREMOVED, Manager), 1);
+}
+
 TEST_F(SkinManager, BeginUpdateTwoChangesEndUpdateAnnounceOnce) {
   CopyPackage(Dir / "Metro.asz");
   TsSkinManager* m = NewManager();
