@@ -28,6 +28,9 @@ void UnregisterHookedWindow(HWND wnd);
 
 // True only while `message` is a skin command delivered by SendSkinCommand / the broadcasts of this
 // process and thread (a receiver honours pointer-carrying codes and hands out addresses only then).
+// Commands from other threads or programs, or sent raw, are never trusted; a thread that has used
+// these senders drops posted skin commands from its queue altogether (commands are never posted).
+// Receivers pass commands on through these senders, so that the next receiver trusts them too.
 bool IsTrustedSkinCommand(const TMessage& message);
 // LParam of a trusted command whose code carries a pointer or handle; 0 otherwise.
 LPARAM TrustedSkinPointer(const TMessage& message);
