@@ -312,6 +312,16 @@ TEST_F(SkinManager, FailedHueReloadRaisesAndKeepsTheOldOffsetAndSkin) {
   EXPECT_EQ(Receiver->Count(SKC_REFRESH, m), 1);
 }
 
+TEST_F(SkinManager, ApplicationHookRecordsRestore) {
+  TsSkinManager* m = NewManager();
+  EXPECT_EQ(m->ShowState, TShowAction::saIgnore);
+  SendMessageW(Application->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_EQ(m->ShowState, TShowAction::saRestore);
+  TsSkinManager second(nullptr);
+  SendMessageW(Application->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_EQ(second.ShowState, TShowAction::saIgnore);  // only the default manager hooks the application
+}
+
 TEST_F(SkinManager, EngineSwitchesAtStart) {
   SetSkinEngineParams({"/ACVER"});
   InitSkinEngine();
