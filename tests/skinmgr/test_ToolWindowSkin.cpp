@@ -1,6 +1,7 @@
 // The tool window's skin manager: the built-in skin at start, the [SKIN]
 // settings, the skin menu's choice remembered on close, the preview messages.
 #include "app/MFcode.h"
+#include "colordialog/sSkinHook.h"
 #include "framework/IniFiles.h"
 #include "framework/WinUtils.h"
 #include "tests/skinmgr/SkinMgrSupport.h"
@@ -51,9 +52,11 @@ TEST_F(ToolWindowSkin, StartsWithTheBuiltInSkinAnnounced) {
   EXPECT_EQ(f->SM->SkinInfo(), "8.12");
   EXPECT_TRUE(f->SM->GlobalHookInstalled);  // set by the announcement after loading
   EXPECT_EQ(f->SM->MenuSupport.IcoLineSkin, "ICOLINE");
+  EXPECT_TRUE(DefaultSkinManagerPresent());
   delete Form;
   Form = nullptr;
   EXPECT_EQ(DefaultManager, nullptr);
+  EXPECT_FALSE(DefaultSkinManagerPresent());
 }
 
 TEST_F(ToolWindowSkin, NoSkinSectionWrittenUnlessChosen) {
