@@ -77,6 +77,9 @@ TMForm::TMForm(TComponent* owner) : TForm(owner) {
   CD->SetName("CD");
   CD->SetColor(0xFFFFFF);
   EndLoading();
+  // The manager announced its skin from its Loaded, while this form was still
+  // loading, and the delivery passes loading forms by: tell it again now.
+  if (SM->Active()) SM->UpdateSkin(false);
 }
 
 void AddInternalSkins(TsStoredSkins& skins, HMODULE module) {
