@@ -1,6 +1,7 @@
 #include "app/MFcode.h"
 
 #include "colordialog/sColorUtils.h"
+#include "colordialog/sSkinHook.h"
 #include "framework/IniFiles.h"
 #include "skin/acSkinWin.h"
 
@@ -48,6 +49,7 @@ TMForm::TMForm(TComponent* owner) : TForm(owner) {
   I->SetBounds(0, 24, 129, 81);
   I->SetCursor(crHandPoint);
   I->OnClick = [this](TObject* s) { IClick(s); };
+  I->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) { IMouseDown(s, b, sh, x, y); };
 
   E = new TEdit(this);
   E->SetName("E");
@@ -59,10 +61,25 @@ TMForm::TMForm(TComponent* owner) : TForm(owner) {
   E->SetText("#FFF");
   E->OnKeyUp = [this](TObject* s, WORD& key, TShiftState shift) { EKeyUp(s, key, shift); };
 
+  SM = new TsSkinManager(this);
+  SM->SetName("SM");
+  try {
+    AddInternalSkins(SM->InternalSkins(), GetModuleHandleW(nullptr));
+  } catch (const Exception&) {
+    // A module without the skin resource (a test program): no internal skin.
+    SM->InternalSkins().Clear();
+  }
+  SM->SetSkinDirectory(FormSkinDirectory);
+  SM->SetSkinName(FormSkinName);
+  DefaultSkinManagerQuery = [] { return DefaultManager != nullptr; };
+
   CD = new TsColorDialog(this);
   CD->SetName("CD");
   CD->SetColor(0xFFFFFF);
   EndLoading();
+  // The manager announced its skin from its Loaded, while this form was still
+  // loading, and the delivery passes loading forms by: tell it again now.
+  if (SM->Active()) SM->UpdateSkin(false);
 }
 
 void AddInternalSkins(TsStoredSkins& skins, HMODULE module) {
@@ -85,6 +102,13 @@ void TMForm::FormCreate(TObject* sender) {
   SetLeft(ini.ReadInteger("POS", "X", Screen->Width() - Width()));
   SetTop(ini.ReadInteger("POS", "Y", Screen->WorkAreaHeight() - Height()));
   AutoClose = ini.ReadBool("SYS", "AUTOCLOSE", false);
+  if (ini.SectionExists(SkinSettingsSection)) {
+    FRememberSkin = true;
+    const String dir = SkinSettingOrDefault(ini.ReadString(SkinSettingsSection, SkinSettingsDir, ""), FormSkinDirectory);
+    const String name = SkinSettingOrDefault(ini.ReadString(SkinSettingsSection, SkinSettingsName, ""), FormSkinName);
+    if (dir != SM->SkinDirectory()) SM->SetSkinDirectory(dir);
+    if (name != SM->SkinName() || dir != FormSkinDirectory) SM->SetSkinName(name);
+  }
 }
 
 void TMForm::FormShow(TObject* sender) {
@@ -120,4 +144,57 @@ void TMForm::FormCloseQuery(TObject* sender, bool& canClose) {
   ini.WriteInteger("POS", "X", Left());
   ini.WriteInteger("POS", "Y", Top());
   ini.WriteBool("SYS", "AUTOCLOSE", AutoClose);
+  if (FRememberSkin) {
+    ini.WriteString(SkinSettingsSection, SkinSettingsName, SM->SkinName());
+    ini.WriteString(SkinSettingsSection, SkinSettingsDir, SM->SkinDirectory());
+  }
+}
+
+void TMForm::IMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y) {
+  if (button != mbRight) return;
+  const std::vector<String> names = SkinMenuItems();
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return;
+  for (size_t i = 0; i < names.size(); ++i)
+    AppendMenuW(menu, MF_STRING | (names[i] == SM->SkinName() ? MF_CHECKED : 0), i + 1, ToWide(names[i]).c_str());
+  POINT p{I->Left() + x, I->Top() + y};
+  ::ClientToScreen(Handle(), &p);
+  const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, p.x, p.y, 0, Handle(), nullptr);
+  DestroyMenu(menu);
+  if (chosen > 0 && size_t(chosen) <= names.size()) ChooseSkin(names[size_t(chosen) - 1]);
+}
+
+std::vector<String> TMForm::SkinMenuItems() const {
+  TStringList list;
+  SM->GetSkinNames(list, TacSkinTypes::stAllSkins);
+  std::vector<String> names;
+  for (int i = 0; i < list.Count(); ++i) names.push_back(list[i]);
+  return names;
+}
+
+void TMForm::ChooseSkin(const String& name) {
+  SM->SetSkinName(name);
+  FRememberSkin = true;
+}
+
+void TMForm::CreateWnd() {
+  TForm::CreateWnd();
+  if (acPreviewMode) TsSkinManager::GreetPreviewEditor(Handle());
+}
+
+void TMForm::WndProc(TMessage& m) {
+  switch (m.Msg) {
+    case WM_ACPREVIEW_MSG:
+      // Only an editor driving a preview may talk to us; otherwise ignored.
+      m.Result = SM ? SM->HandlePreviewMessage(this, m.WParam) : 0;
+      return;
+    case WM_COPYDATA:
+      if (acPreviewMode && SM) {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(m.LParam);
+        m.Result = data ? SM->HandlePreviewData(m.WParam, data->lpData, data->cbData) : 0;
+        return;
+      }
+      break;
+  }
+  TForm::WndProc(m);
 }

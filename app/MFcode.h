@@ -5,6 +5,7 @@
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 #include "skin/acSkinPack.h"
+#include "skin/sSkinManager.h"
 
 #include <windows.h>
 
@@ -15,6 +16,7 @@ public:
 
   TImage* I;
   TEdit* E;
+  TsSkinManager* SM;
   TsColorDialog* CD;
 
   void FormCreate(TObject* sender);
@@ -22,8 +24,19 @@ public:
   void IClick(TObject* sender);
   void EKeyUp(TObject* sender, WORD& key, TShiftState shift);
   void FormCloseQuery(TObject* sender, bool& canClose);
+  // Right click on the swatch: the skin menu.
+  void IMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+  // The skins the menu offers (GetSkinNames, all kinds) and a choice from it.
+  std::vector<String> SkinMenuItems() const;
+  void ChooseSkin(const String& name);
+
+  void WndProc(TMessage& message) override;
+
+protected:
+  void CreateWnd() override;
 
 private:
+  bool FRememberSkin = false;  // settings.ini names the skin, or the user chose one
   void FillSwatch(TColor color);
 };
 
@@ -33,6 +46,10 @@ extern bool AutoClose;
 // The settings file; empty means "settings.ini" beside the program file.
 extern String SettingsFileName;
 String SettingsPath();
+
+// The form's own skin values, used when settings.ini has no [SKIN] section.
+inline constexpr const char* FormSkinName = "AlterMetro (internal)";
+inline constexpr const char* FormSkinDirectory = "c:\\Skins";
 
 // The skins the tool window carries inside the program, as its skin manager
 // holds them: the built-in skin from module's resources.

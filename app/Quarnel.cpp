@@ -1,11 +1,13 @@
 // Program start: the application object, the tool window, the message loop.
 #include "app/MFcode.h"
 #include "skin/acSkinWin.h"
+#include "skin/sSkinManager.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   int exitCode = 0;
   try {
     InstallWin32SkinPlatform();
+    InitSkinEngine();
     Application->Initialize();
     Application->MainFormOnTaskBar = true;
     Application->CreateForm(MForm);

@@ -20,9 +20,12 @@ void TsColorDialog::DoShow() { TColorDialog::DoShow(); }
 
 void TsColorDialog::DoClose() { TColorDialog::DoClose(); }
 
+bool RunSystemColorChooser(TsColorDialog& dialog) { return dialog.TColorDialog::Execute(); }
+
+TSkinnedColorDialogRunner SkinnedColorDialogRunner = RunSystemColorChooser;
+
 bool TsColorDialog::Execute() {
-  if (FStandardDlg || !DefaultSkinManagerPresent()) return TColorDialog::Execute();
-  // The skinned dialog form takes over here once it exists; until then the
-  // system chooser serves both paths.
-  return TColorDialog::Execute();
+  if (FStandardDlg || !DefaultSkinManagerPresent() || !SkinnedColorDialogRunner) return TColorDialog::Execute();
+  TSkinnedColorDialogRunner runner = SkinnedColorDialogRunner;  // may be replaced while it runs
+  return runner(*this);
 }

@@ -3,6 +3,8 @@
 // palette and the choice between the system chooser and the skinned dialog.
 #include "framework/Dialogs.h"
 
+#include <functional>
+
 class TsColorDialog : public TColorDialog {
 public:
   explicit TsColorDialog(TComponent* owner);
@@ -26,3 +28,13 @@ private:
   TStringList* FMainColors;
   bool FStandardDlg = false;
 };
+
+// Runs a colour dialog's skinned form; true when the user confirmed (Color then
+// holds the choice, else it is unchanged).
+using TSkinnedColorDialogRunner = std::function<bool(TsColorDialog& dialog)>;
+// The system chooser, as Execute runs it without a default skin manager.
+bool RunSystemColorChooser(TsColorDialog& dialog);
+// What Execute runs when a default skin manager is present and StandardDlg is
+// off. The skinned dialog form installs itself here; until then (and when
+// empty) the system chooser.
+extern TSkinnedColorDialogRunner SkinnedColorDialogRunner;

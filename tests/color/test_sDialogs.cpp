@@ -1,5 +1,6 @@
-// The colour dialog component: defaults, the main palette list, and Execute
-// on the system chooser path, driven through the real chooser.
+// The colour dialog component: defaults, the main palette list, the choice
+// between the skinned dialog and the system chooser, and Execute on the system
+// chooser path, driven through the real chooser.
 #include <gtest/gtest.h>
 
 #include "colordialog/sDialogs.h"
@@ -15,6 +16,21 @@ class TManagerScope {
 public:
   explicit TManagerScope(TDefaultManagerQuery query) { DefaultSkinManagerQuery = query; }
   ~TManagerScope() { DefaultSkinManagerQuery = nullptr; }
+};
+
+// Installs a runner for the skinned dialog that counts its runs and answers
+// with a fixed colour; restores the default runner afterwards.
+class TRunnerScope {
+public:
+  explicit TRunnerScope(TColor answer) {
+    SkinnedColorDialogRunner = [this, answer](TsColorDialog& dialog) {
+      ++Runs;
+      dialog.SetColor(answer);
+      return true;
+    };
+  }
+  ~TRunnerScope() { SkinnedColorDialogRunner = RunSystemColorChooser; }
+  int Runs = 0;
 };
 
 bool ManagerPresent() { return true; }
@@ -149,24 +165,33 @@ TEST(TsColorDialogExecute, CancelReturnsFalseAndKeepsColor) {
   EXPECT_EQ(cd.Color(), Rgb(9, 8, 7));
 }
 
-TEST(TsColorDialogExecute, StandardDlgOpensTheSystemChooserEvenWithAManager) {
-  TManagerScope scope(&ManagerPresent);
-  TsColorDialog cd(nullptr);
-  cd.SetStandardDlg(true);
-  TChooserScript script;
-  script.SetRgb = true;
-  script.R = 0, script.G = 255, script.B = 128;
-  bool result;
-  {
-    TChooserDriver driver(script);
-    result = cd.Execute();
+// Which way Execute goes: the skinned runner only with a manager and StandardDlg off.
+TEST(TsColorDialogExecute, ChoosesBetweenTheSkinnedRunnerAndTheSystemChooser) {
+  struct {
+    bool Manager, StandardDlg, Skinned;
+  } cases[] = {{true, false, true}, {true, true, false}, {false, false, false}, {false, true, false}};
+  for (const auto& c : cases) {
+    TManagerScope manager(c.Manager ? &ManagerPresent : &ManagerAbsent);
+    TRunnerScope runner(Rgb(7, 7, 7));
+    TsColorDialog cd(nullptr);
+    cd.SetStandardDlg(c.StandardDlg);
+    TChooserScript script;
+    script.SetRgb = true;
+    script.R = 0, script.G = 255, script.B = 128;
+    bool result;
+    {
+      TChooserDriver driver(script);
+      result = cd.Execute();
+    }
+    SCOPED_TRACE(testing::Message() << "manager " << c.Manager << ", StandardDlg " << c.StandardDlg);
+    EXPECT_EQ(runner.Runs, c.Skinned ? 1 : 0);
+    EXPECT_EQ(script.Runs, c.Skinned ? 0 : 1);
+    EXPECT_TRUE(result);
+    EXPECT_EQ(cd.Color(), c.Skinned ? Rgb(7, 7, 7) : Rgb(0, 255, 128));
   }
-  EXPECT_EQ(script.Runs, 1);
-  EXPECT_TRUE(result);
-  EXPECT_EQ(cd.Color(), Rgb(0, 255, 128));
 }
 
-TEST(TsColorDialogExecute, WithAManagerStillReturnsTheConfirmedColour) {
+TEST(TsColorDialogExecute, WithAManagerTheDefaultRunnerIsTheSystemChooser) {
   TManagerScope scope(&ManagerPresent);
   TsColorDialog cd(nullptr);
   TChooserScript script;
@@ -177,6 +202,7 @@ TEST(TsColorDialogExecute, WithAManagerStillReturnsTheConfirmedColour) {
     TChooserDriver driver(script);
     result = cd.Execute();
   }
+  EXPECT_EQ(script.Runs, 1);
   EXPECT_TRUE(result);
   EXPECT_EQ(cd.Color(), Rgb(1, 2, 3));
 }
