@@ -1,11 +1,48 @@
 #include "colordialog/sColorDialogModel.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 
 namespace {
+
+// Rough decimal exponent of a number text that did not fit a double: above
+// zero it overflowed, otherwise it underflowed.
+int DecimalMagnitude(std::string_view s) {
+  size_t e = s.find_first_of("eE");
+  std::string_view mantissa = s.substr(0, e);
+  int exponent = 0;
+  if (e != std::string_view::npos) {
+    std::string_view digits = s.substr(e + 1);
+    bool negative = !digits.empty() && digits[0] == '-';
+    if (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) digits.remove_prefix(1);
+    long long value = 0;
+    for (char c : digits) value = std::min(value * 10 + (c - '0'), 1000000LL);
+    exponent = int(negative ? -value : value);
+  }
+  size_t point = mantissa.find('.');
+  std::string_view whole = mantissa.substr(0, point);
+  size_t firstDigit = whole.find_first_not_of('0');
+  if (firstDigit != std::string_view::npos) return int(whole.size() - firstDigit) + exponent;
+  std::string_view fraction = point == std::string_view::npos ? std::string_view() : mantissa.substr(point + 1);
+  size_t firstFraction = fraction.find_first_not_of('0');
+  if (firstFraction == std::string_view::npos) return -1;
+  return exponent - int(firstFraction);
+}
+
+// A real with "." as the decimal point; a value too large for a double reads
+// as infinity (and is saturated by the caller), one too small as 0.
+bool ReadReal(std::string_view s, double& value) {
+  auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), value, std::chars_format::general);
+  if (ptr != s.data() + s.size()) return false;
+  if (ec == std::errc::result_out_of_range) {
+    value = DecimalMagnitude(s) > 0 ? HUGE_VAL : 0.0;
+    return true;
+  }
+  return ec == std::errc();
+}
 
 // Sets a re-entrancy flag for one call and clears it however the call ends.
 class TFlagScope {
@@ -34,7 +71,7 @@ double NumberTextToReal(const String& text) {
   s = Trim("0" + s);
   std::replace(s.begin(), s.end(), ',', '.');
   double value = 0.0;
-  if (!TryStrToFloatDot(s, value)) return 0.0;
+  if (!ReadReal(s, value)) return 0.0;
   return sign * value;
 }
 

@@ -4,6 +4,7 @@
 // its events here and paints what the model describes; the model calls the
 // view back while it writes, so that the form's change events can tell the
 // dialog's own writes from the user's (Updating is set during them).
+#include <algorithm>
 #include <memory>
 
 #include "colordialog/sColorField.h"
@@ -56,8 +57,8 @@ public:
 
   void SetView(TColorDialogView* view) { FView = view ? view : &FNoView; }
   // Field and bar sizes in client pixels (the design sizes by default).
-  void SetFieldSize(int width, int height) { FFieldWidth = width, FFieldHeight = height; }
-  void SetBarHeight(int height) { FBarHeight = height; }
+  void SetFieldSize(int width, int height) { FFieldWidth = std::max(width, 1), FFieldHeight = std::max(height, 1); }
+  void SetBarHeight(int height) { FBarHeight = std::max(height, 1); }
 
   // Brings every view to colour c (a system colour is first made plain).
   void SetCurrentColor(TColor c);

@@ -22,8 +22,10 @@ TRect Grow(const TRect& r, int d) { return Rect(r.Left - d, r.Top - d, r.Right +
 TacColorGrid::TacColorGrid() { GenerateColors(); }
 
 void TacColorGrid::SetColors(const TStrings& colors) {
-  FColors.Clear();
-  FColors.AddStrings(colors);
+  if (&colors != &FColors) {
+    FColors.Clear();
+    FColors.AddStrings(colors);
+  }
   GenerateColors();
   Invalidate();
 }

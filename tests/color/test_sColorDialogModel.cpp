@@ -1,5 +1,6 @@
 // The colour dialog's state: synchronised views, typed fields, picks on the
 // field, bar and grids, custom colour slots.
+#include <cmath>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
@@ -165,6 +166,8 @@ TEST(NumberText, ReadsLikeTheNumericFields) {
   const Case cases[] = {
       {"", 0, 0}, {"  42 ", 42, 42}, {"-7.9", -7.9, -7}, {"7,5", 7.5, 7}, {"1E30", 1e30, INT32_MAX},
       {"-1E30", -1e30, INT32_MIN}, {"abc", 0, 0}, {"nan", 0, 0}, {"--5", 0, 0}, {"-", 0, 0}, {"2147483648", 2147483648.0, INT32_MAX},
+      {"1E400", HUGE_VAL, INT32_MAX}, {"-1E400", -HUGE_VAL, INT32_MIN}, {"1E-400", 0, 0}, {"0.5E-330", 0, 0},
+      {"0x10", 0, 0}, {"1e", 0, 0},
   };
   for (const Case& c : cases) {
     EXPECT_DOUBLE_EQ(NumberTextToReal(c.text), c.real) << c.text;
@@ -302,6 +305,19 @@ TEST_F(ColorDialogModel, LeavingASelectedCustomCellMakesItTheNextSlot) {
   EXPECT_EQ(M.NextCustomSlot(), 6);
   M.AddPal().SetItemIndex(0);  // "123456": takes its colour
   EXPECT_EQ(M.SelectedColor(), Rgb(0x12, 0x34, 0x56));
+}
+
+TEST(ColorDialogModelGrids, WorksOnTheFormsOwnGrids) {
+  TacColorGrid mainPal, addPal;
+  TacColorDialogModel m(mainPal, addPal);
+  mainPal.OnChange = [&] { m.MainPalChange(mainPal); };
+  TStringList words;
+  words.Add("00FF80");
+  mainPal.SetColors(words);
+  mainPal.MouseDown(10, 10);
+  EXPECT_EQ(&m.MainPal(), &mainPal);
+  EXPECT_EQ(m.SelectedColor(), Rgb(0, 255, 0x80));
+  EXPECT_EQ(m.FieldText(F::Hex), "00FF80");
 }
 
 TEST_F(ColorDialogModel, ScreenPickSetsEveryView) {
