@@ -198,3 +198,15 @@ TacGlowPlacement GlowPlacement(const TRect& r, const TRect& clip, const TacGlowM
   p.Pos = Point(r.Left + margin + leftCut - w.Left, r.Top + margin + topCut - w.Top);
   return p;
 }
+
+bool StateChangeFades(const TacFadeConditions& c) {
+  return c.Skinned && c.Allowed && !c.SkinChanging && c.FadingEnabled && !c.FadeStop && c.HasCache && !c.BGChanged;
+}
+
+TacGlowAction LinkGlowAction(const TacGlowConditions& c) {
+  if (!c.EffectsAllowGlow || !c.SectionValid || c.HotSuppressed || c.GlowCount < 1) return TacGlowAction::gaNone;
+  if (!c.MouseAbove || c.LeftButtonDown || (c.Repeat && c.GlowExists))
+    return c.GlowExists ? TacGlowAction::gaHide : TacGlowAction::gaNone;
+  if (!c.HasOwnerForm || c.GlowExists) return TacGlowAction::gaNone;
+  return TacGlowAction::gaShow;
+}

@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 enum class TFadeDirection { fdNone, fdUp, fdDown };
 
@@ -70,3 +72,60 @@ struct TacGlowMaskWidths {
 // coordinates. A fully hidden control, or a glow that shrinks to nothing,
 // gives an empty placement (no window).
 TacGlowPlacement GlowPlacement(const TRect& r, const TRect& clip, const TacGlowMaskWidths& w, int margin);
+
+// Whether a state change fades (else the control repaints at once). The
+// glow follows in both cases.
+struct TacFadeConditions {
+  bool Skinned = false;
+  bool Allowed = false;         // CanAnimate for the event
+  bool SkinChanging = false;    // the manager loads a skin or changes its colours
+  bool FadingEnabled = false;   // the section's
+  bool FadeStop = false;        // the process-wide fade-stop flag
+  bool HasCache = false;
+  bool BGChanged = false;
+};
+bool StateChangeFades(const TacFadeConditions& c);
+
+// What the link's glow does on a mouse enter (or a repeat).
+enum class TacGlowAction { gaNone, gaHide, gaShow };
+struct TacGlowConditions {
+  bool EffectsAllowGlow = false;
+  bool SectionValid = false;
+  bool HotSuppressed = false;
+  int GlowCount = 0;            // the section's
+  bool MouseAbove = false;
+  bool LeftButtonDown = false;  // held on the control
+  bool Repeat = false;
+  bool GlowExists = false;
+  bool HasOwnerForm = false;
+};
+TacGlowAction LinkGlowAction(const TacGlowConditions& c);
+
+// The process-wide glow table: an id is an index; a hidden glow's slot is
+// taken again by the next one, so hours of hovering keep it small.
+template <class T>
+class TacGlowTable {
+public:
+  int Add(T* item) {
+    for (size_t i = 0; i < FItems.size(); ++i)
+      if (!FItems[i]) {
+        FItems[i] = item;
+        return int(i);
+      }
+    FItems.push_back(item);
+    return int(FItems.size() - 1);
+  }
+  T* Get(int id) const { return id >= 0 && size_t(id) < FItems.size() ? FItems[size_t(id)] : nullptr; }
+  // Takes the entry out (the caller frees it) and sets id to -1.
+  T* Take(int& id) {
+    T* item = Get(id);
+    if (item) FItems[size_t(id)] = nullptr;
+    id = -1;
+    return item;
+  }
+  size_t Capacity() const { return FItems.size(); }
+  std::vector<T*> TakeAll() { return std::exchange(FItems, {}); }
+
+private:
+  std::vector<T*> FItems;
+};

@@ -180,3 +180,62 @@ TEST(GlowPlacement, NothingForHiddenOrDegenerateControls) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(StateChange, FadesOnlyWhenEverythingAllows) {
+  const TacFadeConditions all{true, true, false, true, false, true, false};
+  EXPECT_TRUE(StateChangeFades(all));
+  for (int k = 0; k < 7; ++k) {
+    TacFadeConditions c = all;
+    bool* flags[] = {&c.Skinned, &c.Allowed, &c.SkinChanging, &c.FadingEnabled, &c.FadeStop, &c.HasCache, &c.BGChanged};
+    *flags[k] = !*flags[k];
+    EXPECT_FALSE(StateChangeFades(c)) << k;
+  }
+}
+
+TEST(LinkGlow, ShowHideOrNothing) {
+  const TacGlowConditions base{true, true, false, 1, true, false, false, false, true};
+  EXPECT_EQ(LinkGlowAction(base), TacGlowAction::gaShow);
+  struct { void (*change)(TacGlowConditions&); TacGlowAction action; } cases[] = {
+      {[](TacGlowConditions& c) { c.GlowCount = 0; }, TacGlowAction::gaNone},
+      {[](TacGlowConditions& c) { c.EffectsAllowGlow = false; }, TacGlowAction::gaNone},
+      {[](TacGlowConditions& c) { c.SectionValid = false; }, TacGlowAction::gaNone},
+      {[](TacGlowConditions& c) { c.HotSuppressed = true; }, TacGlowAction::gaNone},
+      {[](TacGlowConditions& c) { c.HasOwnerForm = false; }, TacGlowAction::gaNone},
+      {[](TacGlowConditions& c) { c.GlowExists = true; }, TacGlowAction::gaNone},
+      {[](TacGlowConditions& c) { c.MouseAbove = false, c.GlowExists = true; }, TacGlowAction::gaHide},
+      {[](TacGlowConditions& c) { c.LeftButtonDown = true, c.GlowExists = true; }, TacGlowAction::gaHide},
+      {[](TacGlowConditions& c) { c.Repeat = true, c.GlowExists = true; }, TacGlowAction::gaHide},
+      {[](TacGlowConditions& c) { c.LeftButtonDown = true; }, TacGlowAction::gaNone},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    TacGlowConditions c = base;
+    cases[i].change(c);
+    EXPECT_EQ(LinkGlowAction(c), cases[i].action) << i;
+  }
+}
+
+TEST(GlowTable, HiddenSlotsAreReused) {
+  TacGlowTable<int> table;
+  int a = 1, b = 2;
+  for (int i = 0; i < 10000; ++i) {
+    int id = table.Add(&a);
+    ASSERT_EQ(id, 0);
+    EXPECT_EQ(table.Take(id), &a);
+    EXPECT_EQ(id, -1);
+  }
+  EXPECT_EQ(table.Capacity(), 1u);
+  int first = table.Add(&a), second = table.Add(&b);
+  EXPECT_EQ(second, 1);
+  table.Take(first);
+  EXPECT_EQ(table.Add(&b), 0);
+  int bad = 57, negative = -1;
+  EXPECT_EQ(table.Take(bad), nullptr);
+  EXPECT_EQ(bad, -1);
+  EXPECT_EQ(table.Take(negative), nullptr);
+  EXPECT_EQ(table.TakeAll().size(), 2u);
+  EXPECT_EQ(table.Capacity(), 0u);
+}
+
+}  // namespace
