@@ -41,3 +41,24 @@ TEST(Label, EmptyCaptionStillMeasuresOneLine) {
 }
 
 }  // namespace
+
+#include "controls/sCustomComboEdit.h"
+
+namespace {
+
+TEST(EditGeometry, MaskAndNumericEdits) {
+  EXPECT_EQ(MaskEditBorderWidth(true, true), 3);
+  EXPECT_EQ(MaskEditBorderWidth(true, false), 2);
+  EXPECT_EQ(MaskEditBorderWidth(false, true), 0);
+  EXPECT_EQ(MaskEditTextRect(3, 80, 13), Rect(3, 3, 77, 18));
+  EXPECT_EQ(NumEditTextRect(3, 80, 21, true, 22), Rect(3, 3, 55, 18));
+  EXPECT_EQ(NumEditTextRect(3, 80, 21, false, 22), Rect(3, 3, 77, 18));
+  struct { int w, h, count; } strips[] = {{64, 16, 4}, {16, 16, 1}, {20, 16, 1}, {0, 16, 1}, {16, 0, 1}, {-32, 16, 1}};
+  for (auto s : strips) EXPECT_EQ(GlyphImageCount(s.w, s.h), s.count) << s.w << "x" << s.h;
+  EXPECT_EQ(ComboGlyphWidth(false, 64, 16), 16);
+  EXPECT_EQ(ComboGlyphWidth(false, 20, 16), 20);
+  EXPECT_EQ(ComboGlyphWidth(true, 64, 16), 0);
+  EXPECT_EQ(ComboButtonWidth(16), 18);
+}
+
+}  // namespace
