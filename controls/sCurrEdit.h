@@ -3,10 +3,9 @@
 // framework's real-number formatting. Nothing here raises on bad input:
 // refusals come back as results (with the beep as a flag).
 #pragma once
-#include <cstdint>
-#include <string>
+#include "framework/core/SysUtils.h"
 
-using String = std::string;
+#include <cstdint>
 
 // The locale's separators, passed in (no process-wide locale is read).
 // UTF-8; the thousand separator may be several bytes (a no-break space).

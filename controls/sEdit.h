@@ -2,12 +2,10 @@
 // the text rectangle, the text the skin draws, and where the label goes.
 #pragma once
 #include "controls/sBitBtn.h"
+#include "framework/core/SysUtils.h"
 #include "framework/core/Types.h"
 
 #include <optional>
-#include <string>
-
-using String = std::string;
 
 // The frame an edit reports (border style, 3-D look, bevels).
 struct TacEditFrame {

@@ -1,8 +1,6 @@
 // Window-free logic of the skinned label.
 #pragma once
-#include <string>
-
-using String = std::string;
+#include "framework/core/SysUtils.h"
 
 // A disabled label's text: MixColors(font colour, parent background, this).
 constexpr double LabelDisabledMix = 0.4;

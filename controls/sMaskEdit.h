@@ -8,11 +8,10 @@
 // literal flags or literals. The field never holds more characters than
 // the mask has positions.
 #pragma once
-#include <cstddef>
-#include <string>
-#include <vector>
+#include "framework/core/SysUtils.h"
 
-using String = std::string;
+#include <cstddef>
+#include <vector>
 
 enum class TacMaskCharKind { mkLiteral, mkLetter, mkAlnum, mkAny, mkDigit, mkDigitOrSign };
 enum class TacMaskCase { mcNone, mcUpper, mcLower };

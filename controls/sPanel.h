@@ -1,9 +1,7 @@
 // Window-free logic of the skinned panel: the section that follows the
 // outer bevel, the client inset and the fast path's fill.
 #pragma once
-#include <string>
-
-using String = std::string;
+#include "framework/core/SysUtils.h"
 
 // Same order as the framework's bevel cuts.
 enum class TacBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
