@@ -1,0 +1,212 @@
+#include "controls/acGlowFadeMath.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
+
+bool CanAnimate(TacAnimatEvent event, TacAnimatEvents events, TacAnimatEvents globalEvents) {
+  if (events & AnimatEvent(event)) return true;
+  if (events & AnimatEvent(aeGlobalDef)) return (globalEvents & AnimatEvent(event)) != 0;
+  return false;
+}
+
+int FadeWeight(int fadeLevel, int iterations) {
+  if (iterations <= 0) return 255;
+  const long long b = (long long)fadeLevel * 255 / iterations;
+  return int(std::clamp<long long>(b, 0, 255));
+}
+
+// (255 - b) * (old - new) + new * 256 == old * 256 + (b + 1) * (new - old):
+// the true sum lies in 0..65280, so it comes out exact in 16-bit lanes even
+// though the product alone wraps. Even bytes are taken in the low half of
+// each 16-bit lane, odd bytes in the high half: no byte shuffles.
+namespace {
+
+inline uint32_t BlendPixel(uint32_t o, uint32_t n, uint32_t wNew) {
+  const uint32_t oe = o & 0x00FF00FFu, ne = n & 0x00FF00FFu;
+  const uint32_t oo = (o >> 8) & 0x00FF00FFu, no = (n >> 8) & 0x00FF00FFu;
+  const uint32_t even = ((oe * 256 + ne * wNew - oe * wNew) >> 8) & 0x00FF00FFu;
+  const uint32_t odd = (oo * 256 + no * wNew - oo * wNew) & 0xFF00FF00u;
+  return even | odd;
+}
+
+#if defined(__SSE2__)
+inline __m128i Blend4(__m128i o, __m128i n, __m128i w, __m128i lowMask, __m128i highMask) {
+  const __m128i oe = _mm_and_si128(o, lowMask), ne = _mm_and_si128(n, lowMask);
+  const __m128i oo = _mm_srli_epi16(o, 8), no = _mm_srli_epi16(n, 8);
+  const __m128i te = _mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(ne, oe), w), _mm_slli_epi16(o, 8));
+  const __m128i to = _mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(no, oo), w), _mm_and_si128(o, highMask));
+  return _mm_or_si128(_mm_srli_epi16(te, 8), _mm_and_si128(to, highMask));
+}
+#endif
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define QN_HAVE_AVX2_PATH 1
+// Even bytes: o * wOld + n * wNew in the low half of each 16-bit lane; odd
+// bytes: the same from the high half, as (x << 8) * (w << 8) >> 16.
+__attribute__((target("avx2"), always_inline)) inline void Blend8(uint32_t* dst, const uint32_t* from,
+                                                                 const uint32_t* to, __m256i wo, __m256i wn,
+                                                                 __m256i wo8, __m256i wn8) {
+  const __m256i lowMask = _mm256_set1_epi16(0x00FF), highMask = _mm256_set1_epi16(short(0xFF00));
+  const __m256i o = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from));
+  const __m256i n = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(to));
+  const __m256i te = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_and_si256(o, lowMask), wo),
+                                      _mm256_mullo_epi16(_mm256_and_si256(n, lowMask), wn));
+  const __m256i tOdd = _mm256_add_epi16(_mm256_mulhi_epu16(_mm256_and_si256(o, highMask), wo8),
+                                        _mm256_mulhi_epu16(_mm256_and_si256(n, highMask), wn8));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst),
+                      _mm256_or_si256(_mm256_srli_epi16(te, 8), _mm256_and_si256(tOdd, highMask)));
+}
+
+__attribute__((target("avx2"))) size_t BlendAvx2(uint32_t* dst, const uint32_t* from, const uint32_t* to,
+                                                 size_t count, uint32_t wNew) {
+  const uint32_t wOld = 256 - wNew;
+  const __m256i wo = _mm256_set1_epi16(short(wOld)), wn = _mm256_set1_epi16(short(wNew));
+  const __m256i wo8 = _mm256_set1_epi16(short(wOld << 8)), wn8 = _mm256_set1_epi16(short(wNew << 8));
+  size_t i = 0;
+  for (; i + 16 <= count; i += 16) {
+    Blend8(dst + i, from + i, to + i, wo, wn, wo8, wn8);
+    Blend8(dst + i + 8, from + i + 8, to + i + 8, wo, wn, wo8, wn8);
+  }
+  for (; i + 8 <= count; i += 8) Blend8(dst + i, from + i, to + i, wo, wn, wo8, wn8);
+  return i;
+}
+bool HasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+#endif
+
+}  // namespace
+
+void FadeBlendRow(uint32_t* dst, const uint32_t* from, const uint32_t* to, size_t count, int b) {
+  b = std::clamp(b, 0, 255);
+  if (b == 255) {
+    if (dst != to) std::memmove(dst, to, count * sizeof(uint32_t));
+    return;
+  }
+  const uint32_t wNew = uint32_t(b + 1);
+  size_t i = 0;
+#if defined(QN_HAVE_AVX2_PATH)
+  if (HasAvx2()) i = BlendAvx2(dst, from, to, count, wNew);
+#endif
+#if defined(__SSE2__)
+  const __m128i w = _mm_set1_epi16(short(wNew));
+  const __m128i lowMask = _mm_set1_epi16(0x00FF), highMask = _mm_set1_epi16(short(0xFF00));
+  for (; i + 4 <= count; i += 4) {
+    const __m128i o = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
+    const __m128i n = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), Blend4(o, n, w, lowMask, highMask));
+  }
+#endif
+  for (; i < count; ++i) dst[i] = BlendPixel(from[i], to[i], wNew);
+}
+
+void FadeBlend(TBitmap32& dst, const TBitmap32& from, const TBitmap32& to, int b) {
+  if (from.Empty() || to.Empty()) {
+    dst.SetSize(0, 0);
+    return;
+  }
+  if (&dst == &from) {
+    TBitmap32 result;
+    FadeBlend(result, from, to, b);
+    dst = std::move(result);
+    return;
+  }
+  const bool sameSize = from.Width() == to.Width() && from.Height() == to.Height();
+  if (&dst != &to) {
+    if (!sameSize)
+      dst = to;
+    else if (dst.Width() != to.Width() || dst.Height() != to.Height())
+      dst.SetSize(to.Width(), to.Height());
+  }
+  if (sameSize) {  // rows are packed: one run over the whole picture
+    FadeBlendRow(dst.Bits(), from.Bits(), to.Bits(), to.PixelCount(), b);
+    return;
+  }
+  const int w = std::min(from.Width(), to.Width()), h = std::min(from.Height(), to.Height());
+  for (int y = 0; y < h; ++y) FadeBlendRow(dst.ScanLine(y), from.ScanLine(y), to.ScanLine(y), size_t(w), b);
+}
+
+bool TacFadeSteps::Prepare(bool fadingEnabled, int fadingIterations, bool clicked, TFadeDirection direction) {
+  if (!fadingEnabled) return false;
+  FadeLevel = Exists ? fadingIterations : 1;
+  Exists = true;
+  Iterations = fadingIterations;
+  if (Direction == TFadeDirection::fdUp)
+    Iterations = FadeLevel;
+  else if (Direction == TFadeDirection::fdDown)
+    Iterations = fadingIterations - FadeLevel;
+  if (clicked) Iterations /= 2;
+  if (FadeLevel >= Iterations || FadeLevel <= 0) FadeLevel = 1;
+  Direction = direction;
+  Running = direction != TFadeDirection::fdNone;
+  return true;
+}
+
+TacFadeSteps::TTick TacFadeSteps::Tick(bool ownerAlive, bool ownerEnabled, bool fadeStop) {
+  if (!Running) return TTick::tkNothing;
+  if (!ownerAlive) {
+    Direction = TFadeDirection::fdNone;
+    Running = Exists = false;
+    return TTick::tkNothing;
+  }
+  // Iterations of 0 or less always land here on the first tick: no step
+  // divides by them.
+  if (FadeLevel > Iterations || FadeLevel < 0 || fadeStop || Direction == TFadeDirection::fdNone) {
+    Running = Exists = false;
+    return TTick::tkFinished;
+  }
+  if (!ownerEnabled) {
+    Iterations = 0;
+    Running = Exists = false;
+    return TTick::tkDisabled;
+  }
+  return TTick::tkFrame;
+}
+
+TacGlowPlacement GlowPlacement(const TRect& r, const TRect& clip, const TacGlowMaskWidths& w, int margin) {
+  TacGlowPlacement p;
+  const int rw = r.Width(), rh = r.Height();
+  if (rw <= 0 || rh <= 0 || clip.IsEmpty()) return p;
+  int width = rw + w.Left + w.Right - 2 * margin;
+  int height = rh + w.Top + w.Bottom - 2 * margin;
+  if (width <= 0 || height <= 0) return p;
+  p.FullWidth = width;
+  p.FullHeight = height;
+  int leftCut = 0, topCut = 0;
+  if (clip.Width() != rw || clip.Height() != rh) {
+    leftCut = clip.Left == 0 ? 0 : w.Left + clip.Left - margin;
+    topCut = clip.Top == 0 ? 0 : w.Top + clip.Top - margin;
+    const int rightCut = clip.Right == rw ? 0
+                         : leftCut != 0   ? width - leftCut - clip.Width()
+                                          : rw + w.Right - clip.Width() - margin;
+    const int bottomCut = clip.Bottom == rh ? 0
+                          : topCut != 0     ? height - topCut - clip.Height()
+                                            : rh + w.Bottom - clip.Height() - margin;
+    width -= leftCut + rightCut;
+    height -= topCut + bottomCut;
+  }
+  // A cut beyond the picture (margins wider than the mask bands) shows nothing.
+  if (width <= 0 || height <= 0 || leftCut < 0 || topCut < 0 || leftCut + width > p.FullWidth ||
+      topCut + height > p.FullHeight)
+    return TacGlowPlacement{};
+  p.Source = Rect(leftCut, topCut, leftCut + width, topCut + height);
+  p.Pos = Point(r.Left + margin + leftCut - w.Left, r.Top + margin + topCut - w.Top);
+  return p;
+}
+
+bool StateChangeFades(const TacFadeConditions& c) {
+  return c.Skinned && c.Allowed && !c.SkinChanging && c.FadingEnabled && !c.FadeStop && c.HasCache && !c.BGChanged;
+}
+
+TacGlowAction LinkGlowAction(const TacGlowConditions& c) {
+  if (!c.EffectsAllowGlow || !c.SectionValid || c.HotSuppressed || c.GlowCount < 1) return TacGlowAction::gaNone;
+  if (!c.MouseAbove || c.LeftButtonDown || (c.Repeat && c.GlowExists))
+    return c.GlowExists ? TacGlowAction::gaHide : TacGlowAction::gaNone;
+  if (!c.HasOwnerForm || c.GlowExists) return TacGlowAction::gaNone;
+  return TacGlowAction::gaShow;
+}
