@@ -1,6 +1,7 @@
 #include "paint/acPixelView.h"
 
 #include <algorithm>
+#include <cwchar>
 
 void TCoverage8::SetSize(int width, int height, uint8_t value) {
   if (width <= 0 || height <= 0 || width > TBitmap32::MaxDimension || height > TBitmap32::MaxDimension)
@@ -8,6 +9,15 @@ void TCoverage8::SetSize(int width, int height, uint8_t value) {
   FWidth = width;
   FHeight = height;
   FData.assign(size_t(width) * size_t(height), value);
+}
+
+void FillPixels(uint32_t* p, size_t n, uint32_t value) {
+  if constexpr (sizeof(wchar_t) == sizeof(uint32_t)) {
+    // The C library's wide fill uses the widest stores the processor has.
+    std::wmemset(reinterpret_cast<wchar_t*>(p), wchar_t(value), n);
+  } else {
+    std::fill_n(p, n, value);
+  }
 }
 
 void TCoverage8::Fill(uint8_t value) { std::fill(FData.begin(), FData.end(), value); }

@@ -73,6 +73,9 @@ constexpr uint32_t KeyPixel = 0x00FF00FF;
 // "No key" for the routines that take one.
 constexpr uint32_t NoKey = 0x1FFFFFFF;
 
+// n copies of one pixel value from p on: the fastest row fill the platform has.
+void FillPixels(uint32_t* p, size_t n, uint32_t value);
+
 // ---- shared rules
 
 // A TColor as a pixel with its top byte kept as the alpha byte.

@@ -40,15 +40,19 @@ std::vector<int32_t> BlurKernel(int radius) {
   return taps;
 }
 
-// One line of n samples `step` apart, convolved in place through `line`.
-void BlurLine(uint8_t* p, ptrdiff_t step, int n, const std::vector<int32_t>& taps, std::vector<uint8_t>& line) {
+// One line of n samples `step` apart, convolved in place. `line` holds the
+// samples with j edge copies on each side, so the taps need no bounds test.
+void BlurLine(uint8_t* p, ptrdiff_t step, int n, const std::vector<int32_t>& taps, std::vector<int32_t>& line) {
   const int j = int(taps.size() / 2);
-  line.resize(size_t(n));
-  for (int i = 0; i < n; ++i) line[size_t(i)] = p[i * step];
+  line.resize(size_t(n + 2 * j));
+  for (int i = 0; i < j; ++i) line[size_t(i)] = p[0], line[size_t(n + j + i)] = p[(n - 1) * step];
+  for (int i = 0; i < n; ++i) line[size_t(j + i)] = p[i * step];
+  const int32_t* t = taps.data();
   for (int i = 0; i < n; ++i) {
-    int64_t acc = 0;
-    for (int k = -j; k <= j; ++k) acc += int64_t(taps[size_t(k + j)]) * line[size_t(std::clamp(i + k, 0, n - 1))];
-    p[i * step] = uint8_t(std::clamp<int64_t>(acc >> 16, 0, 255));
+    const int32_t* l = line.data() + i;
+    int32_t acc = 0;  // at most 255 x 65536
+    for (int k = 0; k <= 2 * j; ++k) acc += t[k] * l[k];
+    p[i * step] = uint8_t(std::clamp(acc >> 16, 0, 255));
   }
 }
 
@@ -78,7 +82,7 @@ inline bool Background(const TCacheInfo& ci, int x, int y, uint32_t& out) {
 void BlurMask8(TCoverage8& mask, int radius) {
   if (radius <= 0 || mask.Empty()) return;
   const std::vector<int32_t> taps = BlurKernel(radius);
-  std::vector<uint8_t> line;
+  std::vector<int32_t> line;
   for (int y = 0; y < mask.Height(); ++y) BlurLine(mask.Row(y), 1, mask.Width(), taps, line);
   for (int x = 0; x < mask.Width(); ++x) BlurLine(mask.Row(0) + x, mask.Width(), mask.Height(), taps, line);
 }

@@ -8,6 +8,13 @@ namespace {
 
 inline uint32_t Channel(uint32_t p, int shift) { return (p >> shift) & 0xFF; }
 
+// Nearest integer, ties to even, of 0 <= v < 2^22: adding 1.5 x 2^23 leaves
+// no fraction bits, and the default rounding mode rounds ties to even.
+inline float RoundHalfEven(float v) {
+  constexpr float big = 12582912.0f;
+  return (v + big) - big;
+}
+
 // The colours of lines 0..n of one piece, emitted in order. The running value
 // is single precision and the step double, as the worked rows of skins expect.
 template <typename Emit>
@@ -26,8 +33,7 @@ void Interpolate(TColor c1, TColor c2, int n, Emit&& emit) {
   for (int i = 0; i <= n; ++i) {
     uint32_t p = 0xFF000000;
     for (int c = 0; c < 3; ++c) {
-      // nearbyint rounds half to even in the default rounding mode.
-      p |= uint32_t(std::clamp(std::nearbyint(run[c]), 0.0f, 255.0f)) << (c * 8);
+      p |= uint32_t(RoundHalfEven(std::clamp(run[c], 0.0f, 255.0f))) << (c * 8);
       run[c] = float(double(run[c]) + step[c]);
     }
     emit(i, p);
@@ -35,7 +41,7 @@ void Interpolate(TColor c1, TColor c2, int n, Emit&& emit) {
 }
 
 void FillRow(const TPixelView& bmp, int y, int left, int right, uint32_t p) {
-  std::fill(bmp.Row(y) + left, bmp.Row(y) + right, p);
+  FillPixels(bmp.Row(y) + left, size_t(right - left), p);
 }
 
 // Mode 0 into the clipped rectangle c.

@@ -8,7 +8,25 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
+
+#if defined(__SSE2__)
+// Eight 16-bit lanes n <= 25500 divided by 100, rounded half to even:
+// q = (n x 41944) >> 22 is exact in that range, r = n - 100 q.
+inline __m128i Div100Lanes(__m128i n) {
+  const __m128i q = _mm_srli_epi16(_mm_mulhi_epu16(n, _mm_set1_epi16(int16_t(41944))), 6);
+  const __m128i r = _mm_sub_epi16(n, _mm_mullo_epi16(q, _mm_set1_epi16(100)));
+  const __m128i fifty = _mm_set1_epi16(50);
+  const __m128i up = _mm_or_si128(_mm_cmpgt_epi16(r, fifty),
+                                  _mm_and_si128(_mm_cmpeq_epi16(r, fifty),
+                                                _mm_cmpeq_epi16(_mm_and_si128(q, _mm_set1_epi16(1)), _mm_set1_epi16(1))));
+  return _mm_sub_epi16(q, up);  // up is -1 where q goes one higher
+}
+#endif
 
 // n / 100 rounded, ties to even; n <= 25500 here.
 inline uint32_t Div100(uint32_t n) { return DivRoundHalfEven(n, 100); }
@@ -53,7 +71,11 @@ void FillRect32(const TPixelView& bmp, const TRect& r, TColor color, uint8_t alp
   const TRect c = ClipRectToView(r, bmp);
   if (c.IsEmpty()) return;
   const uint32_t v = ColorToPixel(color, alpha);
-  for (int y = c.Top; y < c.Bottom; ++y) std::fill_n(bmp.Row(y) + c.Left, c.Width(), v);
+  if (c.Left == 0 && c.Width() == bmp.Stride) {  // whole rows of a contiguous view: one run
+    FillPixels(bmp.Row(c.Top), size_t(c.Width()) * size_t(c.Height()), v);
+    return;
+  }
+  for (int y = c.Top; y < c.Bottom; ++y) FillPixels(bmp.Row(y) + c.Left, size_t(c.Width()), v);
 }
 
 void SetAlpha32(const TPixelView& bmp, const TRect& r, uint8_t alpha, uint32_t key) {
@@ -71,17 +93,29 @@ void BlendColorRect(const TPixelView& bmp, const TRect& r, int percent, TColor c
   if (c.IsEmpty()) return;
   const uint32_t p = uint32_t(ClampPercent(percent));
   const uint32_t k = ColorToPixel(color, 0);
-  // The result depends on one byte per channel: three 256-entry tables.
-  std::array<std::array<uint32_t, 256>, 3> table;
-  for (int ch = 0; ch < 3; ++ch) {
-    const uint32_t kc = Channel(k, ch * 8) * (100 - p);
-    for (uint32_t v = 0; v < 256; ++v) table[ch][v] = Div100(v * p + kc) << (ch * 8);
-  }
+  const uint32_t kb = Channel(k, 0) * (100 - p), kg = Channel(k, 8) * (100 - p), kr = Channel(k, 16) * (100 - p);
   for (int y = c.Top; y < c.Bottom; ++y) {
     uint32_t* px = bmp.Row(y);
-    for (int x = c.Left; x < c.Right; ++x) {
+    int x = c.Left;
+#if defined(__SSE2__)
+    {
+      const __m128i zero = _mm_setzero_si128(), alpha = _mm_set1_epi32(int32_t(0xFF000000));
+      const __m128i mul = _mm_set1_epi16(int16_t(p));
+      const __m128i add = _mm_setr_epi16(int16_t(kb), int16_t(kg), int16_t(kr), 0, int16_t(kb), int16_t(kg),
+                                         int16_t(kr), 0);
+      for (; x + 4 <= c.Right; x += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + x));
+        const __m128i lo = Div100Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(v, zero), mul), add));
+        const __m128i hi = Div100Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(v, zero), mul), add));
+        const __m128i out = _mm_or_si128(_mm_and_si128(v, alpha), _mm_andnot_si128(alpha, _mm_packus_epi16(lo, hi)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(px + x), out);
+      }
+    }
+#endif
+    for (; x < c.Right; ++x) {
       const uint32_t v = px[x];
-      px[x] = (v & 0xFF000000) | table[0][v & 0xFF] | table[1][(v >> 8) & 0xFF] | table[2][(v >> 16) & 0xFF];
+      px[x] = (v & 0xFF000000) | Div100(Channel(v, 0) * p + kb) | (Div100(Channel(v, 8) * p + kg) << 8) |
+              (Div100(Channel(v, 16) * p + kr) << 16);
     }
   }
 }
@@ -95,7 +129,24 @@ void BlendBitmapRect(const TPixelView& dst, const TPixelView& src, int alpha, TP
   for (int y = 0; y < c.H; ++y) {
     uint32_t* d = dst.Row(c.DstY + y) + c.DstX;
     const uint32_t* s = src.Row(c.SrcY + y) + c.SrcX;
-    for (int x = 0; x < c.W; ++x) {
+    int x = 0;
+#if defined(__SSE2__)
+    {
+      const __m128i zero = _mm_setzero_si128(), mask = _mm_set1_epi32(int32_t(0xFF000000));
+      const __m128i va = _mm_set1_epi16(int16_t(a)), vna = _mm_set1_epi16(int16_t(na));
+      for (; x + 4 <= c.W; x += 4) {
+        const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + x));
+        const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
+        const __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(dv, zero), va),
+                                                        _mm_mullo_epi16(_mm_unpacklo_epi8(sv, zero), vna)), 8);
+        const __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(dv, zero), va),
+                                                        _mm_mullo_epi16(_mm_unpackhi_epi8(sv, zero), vna)), 8);
+        const __m128i out = _mm_or_si128(_mm_and_si128(dv, mask), _mm_andnot_si128(mask, _mm_packus_epi16(lo, hi)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), out);
+      }
+    }
+#endif
+    for (; x < c.W; ++x) {
       const uint32_t dv = d[x], sv = s[x];
       const uint32_t rb = (((dv & 0xFF00FF) * a + (sv & 0xFF00FF) * na) >> 8) & 0xFF00FF;
       const uint32_t g = (((dv & 0xFF00) * a + (sv & 0xFF00) * na) >> 8) & 0xFF00;
@@ -112,7 +163,27 @@ void BlendBitmapKeyed(const TPixelView& dst, int dstX, int dstY, uint32_t key, i
   for (int y = 0; y < c.H; ++y) {
     uint32_t* d = dst.Row(c.DstY + y) + c.DstX;
     const uint32_t* s = src.Row(c.SrcY + y) + c.SrcX;
-    for (int x = 0; x < c.W; ++x) {
+    int x = 0;
+#if defined(__SSE2__)
+    {
+      const __m128i zero = _mm_setzero_si128(), alpha = _mm_set1_epi32(int32_t(0xFF000000));
+      const __m128i vk = _mm_set1_epi32(int32_t(key));
+      const __m128i vf = _mm_set1_epi16(int16_t(f)), vnf = _mm_set1_epi16(int16_t(nf));
+      for (; x + 4 <= c.W; x += 4) {
+        const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + x));
+        const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
+        const __m128i lo = Div100Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(sv, zero), vnf),
+                                                     _mm_mullo_epi16(_mm_unpacklo_epi8(dv, zero), vf)));
+        const __m128i hi = Div100Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(sv, zero), vnf),
+                                                     _mm_mullo_epi16(_mm_unpackhi_epi8(dv, zero), vf)));
+        // Destination kept where the source is the key, and in every alpha byte.
+        const __m128i keep = _mm_or_si128(_mm_cmpeq_epi32(sv, vk), alpha);
+        const __m128i out = _mm_or_si128(_mm_and_si128(dv, keep), _mm_andnot_si128(keep, _mm_packus_epi16(lo, hi)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), out);
+      }
+    }
+#endif
+    for (; x < c.W; ++x) {
       const uint32_t sv = s[x];
       if (sv == key) continue;
       const uint32_t dv = d[x];

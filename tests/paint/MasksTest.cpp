@@ -60,6 +60,37 @@ TEST(PaintMaskedCopy, FourCompositionCases) {
   EXPECT_EQ(d.Pixel(0, 0), 5u);
 }
 
+// The mask rule against ((d - s) x m + s x 256) >> 8 in plain signed arithmetic.
+TEST(PaintMaskedCopy, RandomAgainstMaskRule) {
+  std::mt19937 rng(77);
+  for (int round = 0; round < 300; ++round) {
+    const int w = 1 + int(rng() % 37), h = 1 + int(rng() % 3);
+    TBitmap32 src = Random(rng, w, 2 * h), d0 = Random(rng, w, h), bg = Random(rng, w, h);
+    for (int i = 0; i < w; i += 3) src.SetPixel(i, 0, KeyPixel);
+    const bool compose = rng() & 1, ready = rng() & 1;
+    TCacheInfo ci = ready ? ReadyCI(bg) : TCacheInfo();
+    ci.FillColor = rng() & 0xFFFFFF;
+    TBitmap32 d = d0;
+    CopyMasked(d, 0, 0, src, Rect(0, 0, w, h), h, compose, ci);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const uint32_t s = src.Pixel(x, y), m = src.Pixel(x, y + h), dv = d0.Pixel(x, y), got = d.Pixel(x, y);
+        const bool key = s == KeyPixel;
+        if (key && compose) {
+          ASSERT_EQ(got, ready ? bg.Pixel(x, y) | 0xFF000000 : ColorToPixelKeepTop(ci.FillColor));
+          continue;
+        }
+        if (key && !ready) {
+          ASSERT_EQ(got, dv);
+          continue;
+        }
+        for (int c = 0; c < 3; ++c)
+          ASSERT_EQ(Ch(got, c), ((Ch(dv, c) - Ch(s, c)) * Ch(m, c) + Ch(s, c) * 256) >> 8);
+        ASSERT_EQ(got >> 24, ready ? 0xFFu : dv >> 24);
+      }
+  }
+}
+
 TEST(PaintBorder, ShrinkRuleTakesOddPixelFromTheRight) {
   TacSkinModel model;
   model.MasterBitmap = Coords(14, 4);

@@ -89,7 +89,7 @@ TEST(PaintFill, CreateFillAndAlpha) {
 TEST(PaintBlend, RandomAgainstExactReference) {
   std::mt19937 rng(1234);
   for (int round = 0; round < 400; ++round) {
-    const int w = 1 + int(rng() % 9), h = 1 + int(rng() % 5);
+    const int w = 1 + int(rng() % 37), h = 1 + int(rng() % 4);
     TBitmap32 d0 = Random(rng, w, h), s = Random(rng, w, h), m = Random(rng, w, h);
     const int p = int(rng() % 101), a = int(rng() % 256);
     const TColor k = rng() & 0xFFFFFF;
