@@ -94,6 +94,8 @@ void TextGlow(const TPixelView& bmp, const TRect& r, TCoverage8& glowMask, TColo
   const TRect r1 = OffsetRect(r, 1, 1);
   const int m = size + 4;
   const int w2 = r1.Width() + 2 * m, h2 = r1.Height() + 2 * m;
+  // A glow box wholly outside the bitmap shows nothing: no mask is made for it.
+  if (IntersectRect(Rect(r1.Left - m, r1.Top - m, r1.Right + m, r1.Bottom + m), bmp.Bounds()).IsEmpty()) return;
   if (glowMask.Width() != w2 || glowMask.Height() != h2) {
     glowMask.SetSize(w2, h2, 255);
     if (glowMask.Empty()) return;

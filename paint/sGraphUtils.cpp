@@ -371,9 +371,13 @@ void TileMaskedTexture(const TPixelView& dst, TRect& w, const TCacheInfo& ci, in
   const int rows = W.Height() > ch ? (W.Height() - 1) / ch : 0;
   const int lastW = tileType == 0 ? W.Width() - cols * cw : 0;  // cropped last column (type 0)
   const TCacheInfo none;
-  for (int row = 0; row < rows; ++row) {
+  // Only the cells that meet the view are composed.
+  const TRect vis = ClipRectToView(W, dst);
+  if (vis.IsEmpty()) return;
+  const int row0 = (vis.Top - W.Top) / ch, col0 = (vis.Left - W.Left) / cw;
+  for (int row = row0; row < rows && W.Top + row * ch < vis.Bottom; ++row) {
     const int y = W.Top + row * ch;
-    for (int col = 0; col <= cols; ++col) {
+    for (int col = col0; col <= cols && W.Left + col * cw < vis.Right; ++col) {
       const int cellW = col < cols ? cw : lastW;
       if (cellW <= 0) continue;
       CopyMasked(dst, W.Left + col * cw, y, src, Rect(mask.R.Left, mask.R.Top, mask.R.Left + cellW, mask.R.Top + ch),

@@ -46,12 +46,15 @@ TCopyClip ClipMaskedCopy(const TPixelView& dst, int x, int y, const TPixelView& 
 }
 
 // Tiles `piece` over `area` from its top-left, the last row and column cut.
+// Only the copies that meet `clip` are made, so a huge area costs nothing.
 template <typename Draw>
-void TilePiece(const TRect& area, const TRect& piece, Draw&& draw) {
+void TilePiece(const TRect& area, const TRect& piece, const TRect& clip, Draw&& draw) {
   const int pw = piece.Width(), ph = piece.Height();
-  if (area.IsEmpty() || pw <= 0 || ph <= 0) return;
-  for (int y = area.Top; y < area.Bottom; y += ph)
-    for (int x = area.Left; x < area.Right; x += pw)
+  const TRect vis = IntersectRect(area, clip);
+  if (vis.IsEmpty() || pw <= 0 || ph <= 0) return;
+  const int x0 = area.Left + (vis.Left - area.Left) / pw * pw, y0 = area.Top + (vis.Top - area.Top) / ph * ph;
+  for (int y = y0; y < vis.Bottom; y += ph)
+    for (int x = x0; x < vis.Right; x += pw)
       draw(x, y,
            Rect(piece.Left, piece.Top, piece.Left + std::min(pw, area.Right - x),
                 piece.Top + std::min(ph, area.Bottom - y)));
@@ -281,6 +284,8 @@ void ResampleBitmap(const TPixelView& src, TBitmap32& dst, int newWidth, int fil
 void StretchMasked(int dstX, int dstY, int dstW, int dstH, bool isCentre, int maskOffset, const TPixelView& src,
                    int srcX, int srcY, int srcW, int srcH, const TPixelView& dst) {
   if (dstX < 0 || dstY < 0 || dstW <= 0 || dstH <= 0 || dst.Width < 2 || dst.Height < 2 || src.Empty()) return;
+  // Pieces beyond the largest bitmap (their scaled copies could not be made) paint nothing.
+  if (dstW > TBitmap32::MaxDimension || dstH > TBitmap32::MaxDimension) return;
   const TRect dr = Rect(dstX, dstY, dstX + dstW, dstY + dstH);
   const TRect sr = Rect(srcX, srcY, srcX + srcW, srcY + srcH);
   if (maskOffset == 0) {
@@ -384,7 +389,7 @@ void DrawBorder(const TPixelView& bmp, const TRect& r, bool updateCorners, int s
         StretchCopy(bmp, area, src, piece);
       return;
     }
-    TilePiece(area, piece, [&](int x, int y, const TRect& p) {
+    TilePiece(area, piece, bmp.Bounds(), [&](int x, int y, const TRect& p) {
       if (masked)
         CopyMasked(bmp, x, y, src, p, maskOffset, false, none);
       else

@@ -158,6 +158,17 @@ TEST(PaintBorder, NothingDrawnCases) {
   EXPECT_EQ(d.Pixel(0, 0), CoordPixel(0, 0));
 }
 
+TEST(PaintBorder, HugeItemOverSmallBitmapOnlyPaintsWhatShows) {
+  TacSkinModel model;
+  model.MasterBitmap = Coords(3, 3);
+  TsMaskData md = Mask(model, Rect(0, 0, 3, 3), 1, 0, 1, 1, 1, 1);  // 1 x 1 pieces
+  md.DrawMode = dmDrawCentre;
+  TBitmap32 d(4, 4);
+  DrawBorder(d, Rect(-3, -3, 1000000, 1000000), false, 0, md, TCacheInfo());
+  EXPECT_EQ(d.Pixel(0, 0), CoordPixel(1, 1));  // centre, phase kept from the item's origin
+  EXPECT_EQ(d.Pixel(3, 3), CoordPixel(1, 1));
+}
+
 TEST(PaintBorder, CornersComposedOnlyWhenAsked) {
   TacSkinModel model;
   model.MasterBitmap = Bmp(3, 3, {KeyPixel, 0xFF010101, 0xFF020202,  //
