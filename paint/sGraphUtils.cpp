@@ -391,7 +391,7 @@ void TileMaskedTexture(const TPixelView& dst, TRect& w, const TCacheInfo& ci, in
       if (r.IsEmpty()) continue;
       if (ci.Ready)
         CopyRect32(dst, r.Left, r.Top, ci.Bmp, OffsetRect(r, ci.X, ci.Y));
-      else
+      else if (ci.FillColor != clFuchsia)  // no colour behind: the strips keep their pixels
         FillRect32(dst, r, ci.FillColor, 0xFF);
     }
   }

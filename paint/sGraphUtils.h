@@ -90,7 +90,8 @@ void TileTexture(const TPixelView& dst, TRect& w, const TsMaskData& mask, int ti
 // over the existing pixels. Type 0 tiles w (last column cropped, the strip
 // below the last full row kept); type 10 tiles full cells only and fills the
 // strips right and below from ci (ci.X, ci.Y address w's origin space, i.e.
-// the destination pixel (x, y) takes ci.Bmp at (x + ci.X, y + ci.Y)).
+// the destination pixel (x, y) takes ci.Bmp at (x + ci.X, y + ci.Y); without
+// a ready ci they take ci.FillColor, unless that is clFuchsia).
 // Other types paint nothing. Returns NoRemainder in w when it painted.
 void TileMaskedTexture(const TPixelView& dst, TRect& w, const TCacheInfo& ci, int tileType, const TsMaskData& mask);
 
