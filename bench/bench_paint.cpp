@@ -4,11 +4,15 @@
 #include "paint/sGradient.h"
 #include "paint/sGraphUtils.h"
 #include "paint/sMaskDraw.h"
+#include "paint/sSkinPaint.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <fstream>
+#include <memory>
 #include <random>
+#include <sstream>
 
 namespace {
 
@@ -136,6 +140,43 @@ void BM_BlurMask8(benchmark::State& state) {
   state.SetBytesProcessed(int64_t(state.iterations()) * w * h);
 }
 
+// The built-in skin, loaded once; nil when its package is missing.
+const TacSkinModel* BuiltInSkin() {
+  static std::unique_ptr<TacSkinModel> model = [] {
+    std::ifstream in(std::string(QN_SOURCE_DIR) + "/skins/AlterMetro.asz", std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    const std::string pkg = bytes.str();
+    auto m = std::make_unique<TacSkinModel>();
+    try {
+      m->LoadFromPackage(reinterpret_cast<const uint8_t*>(pkg.data()), pkg.size());
+    } catch (const Exception&) {
+      m.reset();
+    }
+    return m;
+  }();
+  return model.get();
+}
+
+// A whole "EDIT" section as a control paints its cache, over the dialog's colour.
+void BM_PaintSectionEdit(benchmark::State& state) {
+  const int w = int(state.range(0)), h = int(state.range(1));
+  const TacSkinModel* sm = BuiltInSkin();
+  const int edit = sm ? sm->GetSkinIndex("EDIT") : -1, dialog = sm ? sm->GetSkinIndex("DIALOG") : -1;
+  if (edit < 0) {
+    state.SkipWithError("the built-in skin or its EDIT section is missing");
+    return;
+  }
+  TCacheInfo ci;
+  ci.FillColor = dialog >= 0 ? sm->gd[size_t(dialog)].Props[0].Color : clWhite;
+  TBitmap32 cache(w, h);
+  for (auto _ : state) {
+    PaintSectionByIndex(edit, "EDIT", ci, 0, Rect(0, 0, w, h), Point(8, 8), cache, sm);
+    benchmark::ClobberMemory();
+  }
+  Account(state);
+}
+
 }  // namespace
 
 BENCHMARK(BM_Memcpy)->Apply(Sizes);
@@ -148,5 +189,6 @@ BENCHMARK(BM_MaskedCopy)->Apply(Sizes);
 BENCHMARK(BM_TileTexture)->Apply(Sizes);
 BENCHMARK(BM_PaintGradient0)->Apply(Sizes);
 BENCHMARK(BM_BlurMask8)->Apply(Sizes);
+BENCHMARK(BM_PaintSectionEdit)->Apply(Sizes);
 
 BENCHMARK_MAIN();
