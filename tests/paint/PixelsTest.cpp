@@ -112,14 +112,20 @@ TEST(PaintBlend, RandomAgainstExactReference) {
           // (a x (d - s) + s x 256) >> 8
           ASSERT_EQ(Ch(d2.Pixel(x, y), c), (a * (dc - sc) + sc * 256) >> 8);
           // round(s - (s - d) x f)
-          if (sv != key) ASSERT_EQ(Ch(d3.Pixel(x, y), c), RoundRational(100 * sc - (sc - dc) * p, 100));
+          if (sv != key) {
+            ASSERT_EQ(Ch(d3.Pixel(x, y), c), RoundRational(100 * sc - (sc - dc) * p, 100));
+          }
           // round(f x (c - k) + k); magenta stays
-          if (dv != KeyPixel) ASSERT_EQ(Ch(d4.Pixel(x, y), c), RoundRational(p * (dc - kc) + 100 * kc, 100));
+          if (dv != KeyPixel) {
+            ASSERT_EQ(Ch(d4.Pixel(x, y), c), RoundRational(p * (dc - kc) + 100 * kc, 100));
+          }
           // round(k + m x (d - k) / 256)
           ASSERT_EQ(Ch(d5.Pixel(x, y), c), RoundRational(256 * kc + mc * (dc - kc), 256));
         }
         for (const TBitmap32* r : {&d1, &d2, &d3, &d4, &d5}) ASSERT_EQ(r->Pixel(x, y) >> 24, dv >> 24);
-        if (sv == key) ASSERT_EQ(d3.Pixel(x, y), dv);
+        if (sv == key) {
+          ASSERT_EQ(d3.Pixel(x, y), dv);
+        }
       }
     // MixColors: round(x c1 + (1 - x) c2), top byte of c1
     const TColor c1 = rng(), c2 = rng();
