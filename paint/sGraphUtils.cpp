@@ -271,8 +271,13 @@ int ImageHeight(const TsMaskData& md) {
 }
 
 void StretchCopy(const TPixelView& dst, const TRect& dstRect, const TPixelView& src, const TRect& srcRect) {
+  StretchCopy(dst, dstRect, src, srcRect, dstRect);
+}
+
+void StretchCopy(const TPixelView& dst, const TRect& dstRect, const TPixelView& src, const TRect& srcRect,
+                 const TRect& clip) {
   const TRect s = ClipRectToView(srcRect, src);
-  const TRect d = ClipRectToView(dstRect, dst);
+  const TRect d = IntersectRect(ClipRectToView(dstRect, dst), clip);
   const int dw = dstRect.Width(), dh = dstRect.Height();
   if (s.IsEmpty() || d.IsEmpty() || dw <= 0 || dh <= 0) return;
   const int64_t sw = s.Width(), sh = s.Height();
@@ -315,11 +320,11 @@ void TileTexture(const TPixelView& dst, TRect& w, const TPixelView& src, const T
       rest(Rect(W.Left + tw, W.Top, W.Right, W.Bottom));
       break;
     case 4:
-      StretchCopy(dst, Rect(W.Left, W.Top, W.Right, W.Top + th), src, s);
+      StretchCopy(dst, Rect(W.Left, W.Top, W.Right, W.Top + th), src, s, W);
       rest(Rect(W.Left, W.Top + th, W.Right, W.Bottom));
       break;
     case 5:
-      StretchCopy(dst, Rect(W.Left, W.Top, W.Left + tw, W.Bottom), src, s);
+      StretchCopy(dst, Rect(W.Left, W.Top, W.Left + tw, W.Bottom), src, s, W);
       rest(Rect(W.Left + tw, W.Top, W.Right, W.Bottom));
       break;
     case 6:

@@ -71,6 +71,9 @@ int ImageHeight(const TsMaskData& md);
 // Nearest-pixel stretch of srcRect onto dstRect (each destination pixel takes
 // the source pixel under its centre), clipped to the destination.
 void StretchCopy(const TPixelView& dst, const TRect& dstRect, const TPixelView& src, const TRect& srcRect);
+// The same, painting only the part of dstRect inside clip.
+void StretchCopy(const TPixelView& dst, const TRect& dstRect, const TPixelView& src, const TRect& srcRect,
+                 const TRect& clip);
 
 // A nothing-left remainder of the tiling routines.
 constexpr TRect NoRemainder = {-1, -1, -1, -1};

@@ -216,6 +216,12 @@ TEST(PaintTile, TableOfTypes) {
   TileTexture(dst, w, src, Rect(1, 1, 3, 3), 6);
   EXPECT_EQ(dst.Pixel(2, 4), CoordPixel(2, 1));
   EXPECT_EQ(dst.Pixel(2, 5), CoordPixel(2, 2));
+  // A strip taller than W stays inside W.
+  dst.Fill(0), w = Rect(1, 1, 6, 2);
+  TileTexture(dst, w, src, Rect(1, 1, 3, 3), 4);
+  EXPECT_EQ(w, NoRemainder);
+  EXPECT_EQ(dst.Pixel(1, 1), CoordPixel(1, 1));
+  EXPECT_EQ(dst.Pixel(1, 2), 0u);
   // Stretch (type 1): each pixel doubled.
   dst.Fill(0), w = Rect(0, 0, 4, 4);
   TileTexture(dst, w, src, Rect(1, 1, 3, 3), 1);
