@@ -105,14 +105,15 @@ struct TTaps {
   std::vector<int32_t> Weight;
 };
 
-// Taps of one axis from oldSize to newSize; weights sum to exactly 65536.
-TTaps MakeTaps(int oldSize, int newSize, int filter) {
+// Taps of outputs first..first + count - 1 of one axis scaled from oldSize
+// to newSize; weights sum to exactly 65536.
+TTaps MakeTaps(int oldSize, int newSize, int filter, int first0, int count0) {
   TTaps t;
   const double ratio = double(newSize) / oldSize;
   const double scale = ratio < 1 ? ratio : 1;
   const double support = FilterRadius(filter) / scale;
   std::vector<double> w;
-  for (int i = 0; i < newSize; ++i) {
+  for (int i = first0; i < first0 + count0; ++i) {
     const double centre = (i + 0.5) / ratio - 0.5;
     const int lo = int(std::ceil(centre - support)), hi = int(std::floor(centre + support));
     w.clear();
@@ -257,28 +258,40 @@ void CopyBorderBands(const TPixelView& dst, int x, int y, int width, int srcY, i
     CopyRect32(dst, x + b.Left, y + b.Top, src, OffsetRect(b, srcX, srcY));
 }
 
+namespace {
+
+// The window part (in output coordinates) of src scaled to newWidth x
+// newHeight, into out of the window's size. Rows first, then columns.
+void ResampleWindow(const TPixelView& src, int newWidth, int newHeight, int filter, const TRect& window,
+                    TBitmap32& out) {
+  const int ww = window.Width(), wh = window.Height();
+  out.SetSize(ww, wh);
+  TBitmap32 mid(ww, src.Height);
+  const TTaps tx = MakeTaps(src.Width, newWidth, filter, window.Left, ww);
+  for (int y = 0; y < src.Height; ++y) {
+    uint32_t* row = mid.ScanLine(y);
+    for (int x = 0; x < ww; ++x) row[x] = ApplyTaps(tx, x, src.Row(y), 1);
+  }
+  const TTaps ty = MakeTaps(src.Height, newHeight, filter, window.Top, wh);
+  for (int y = 0; y < wh; ++y) {
+    uint32_t* row = out.ScanLine(y);
+    for (int x = 0; x < ww; ++x) row[x] = ApplyTaps(ty, y, mid.ScanLine(0) + x, ww);
+  }
+}
+
+}  // namespace
+
 void ResampleBitmap(const TPixelView& src, TBitmap32& dst, int newWidth, int filter, int newHeight) {
   if (src.Width < 2 || src.Height < 2) throw EInvalidArgument("Source bitmap is too small");
   if (newHeight <= 0 || newWidth <= 0 || newWidth > TBitmap32::MaxDimension || newHeight > TBitmap32::MaxDimension)
     return;
   filter = std::clamp(filter, 0, 6);
-  dst.SetSize(newWidth, newHeight);
   if (newWidth == src.Width && newHeight == src.Height) {
+    dst.SetSize(newWidth, newHeight);
     for (int y = 0; y < newHeight; ++y) std::memcpy(dst.ScanLine(y), src.Row(y), size_t(newWidth) * 4);
     return;
   }
-  // Rows to the new width, then columns to the new height.
-  TBitmap32 mid(newWidth, src.Height);
-  const TTaps tx = MakeTaps(src.Width, newWidth, filter);
-  for (int y = 0; y < src.Height; ++y) {
-    uint32_t* out = mid.ScanLine(y);
-    for (int x = 0; x < newWidth; ++x) out[x] = ApplyTaps(tx, x, src.Row(y), 1);
-  }
-  const TTaps ty = MakeTaps(src.Height, newHeight, filter);
-  for (int y = 0; y < newHeight; ++y) {
-    uint32_t* out = dst.ScanLine(y);
-    for (int x = 0; x < newWidth; ++x) out[x] = ApplyTaps(ty, y, mid.ScanLine(0) + x, newWidth);
-  }
+  ResampleWindow(src, newWidth, newHeight, filter, Rect(0, 0, newWidth, newHeight), dst);
 }
 
 void StretchMasked(int dstX, int dstY, int dstW, int dstH, bool isCentre, int maskOffset, const TPixelView& src,
@@ -312,9 +325,11 @@ void StretchMasked(int dstX, int dstY, int dstW, int dstH, bool isCentre, int ma
     }
     return;
   }
-  // Image and mask pieces scaled to the destination size.
+  // Image and mask pieces scaled to the destination size; only the part
+  // that lands inside the target is computed.
   const bool smooth = ((dstW < srcW && dstH == srcH) || (dstW == srcW && dstH < srcH) || isCentre) && dstW > 1 &&
                       dstH > 1;
+  const TRect window = OffsetRect(clip, -dstX, -dstY);
   TBitmap32 image, mask;
   for (int part = 0; part < 2; ++part) {
     TBitmap32& out = part == 0 ? image : mask;
@@ -325,18 +340,17 @@ void StretchMasked(int dstX, int dstY, int dstW, int dstH, bool isCentre, int ma
       for (int y = 0; y < piece.Height(); ++y)
         for (int x = 0; x < piece.Width(); ++x)
           piece.SetPixel(x, y, src.At(srcX + std::min(x, srcW - 1), top + std::min(y, srcH - 1)));
-      ResampleBitmap(TPixelView(piece), out, dstW, 6, dstH);
+      ResampleWindow(TPixelView(piece), dstW, dstH, 6, window, out);
     } else {
-      out.SetSize(dstW, dstH);
-      StretchCopy(TPixelView(out), out.Width() ? Rect(0, 0, dstW, dstH) : TRect(), src,
+      out.SetSize(window.Width(), window.Height());
+      StretchCopy(TPixelView(out), OffsetRect(Rect(0, 0, dstW, dstH), -window.Left, -window.Top), src,
                   Rect(srcX, top, srcX + srcW, top + srcH));
     }
   }
-  if (image.Width() != dstW || mask.Width() != dstW) return;
   for (int y = clip.Top; y < clip.Bottom; ++y) {
     uint32_t* d = dst.Row(y);
-    const uint32_t* s = image.ScanLine(y - dstY) - dstX;
-    const uint32_t* m = mask.ScanLine(y - dstY) - dstX;
+    const uint32_t* s = image.ScanLine(y - clip.Top) - clip.Left;
+    const uint32_t* m = mask.ScanLine(y - clip.Top) - clip.Left;
     for (int x = clip.Left; x < clip.Right; ++x) d[x] = MaskRulePixel(d[x], s[x], m[x]) | 0xFF000000;
   }
 }

@@ -219,6 +219,21 @@ TEST(PaintStretchMasked, CentrePixelAndSmoothPieces) {
   EXPECT_EQ(d.Pixel(2, 2), 0u);
 }
 
+// Only the visible part is computed; it must equal that part of the whole.
+TEST(PaintStretchMasked, PartlyVisibleEqualsWhole) {
+  std::mt19937 rng(5);
+  TBitmap32 src = Random(rng, 6, 8);
+  for (auto size : {std::pair{4, 4}, {9, 7}, {6, 3}}) {
+    for (bool centre : {false, true}) {
+      TBitmap32 whole(12, 12), part(5, 4);
+      StretchMasked(1, 1, size.first, size.second, centre, 4, src, 0, 0, 6, 4, whole);
+      StretchMasked(1, 1, size.first, size.second, centre, 4, src, 0, 0, 6, 4, part);
+      for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 5; ++x) ASSERT_EQ(part.Pixel(x, y), whole.Pixel(x, y)) << size.first << " " << centre;
+    }
+  }
+}
+
 TEST(PaintResample, FlatStaysFlatEveryFilter) {
   TBitmap32 src(5, 4);
   src.Fill(0xFF7F3A10);
