@@ -245,9 +245,10 @@ void DrawAlphaImage(const TRect& dstRect, const TRect& srcRect, const TPixelView
   // The source pixel as drawn: greyed and coloured when a colour is given.
   auto shade = [&](uint32_t s) {
     if (!tint) return s;
-    const uint32_t g = (Channel(s, 0) + Channel(s, 8) + Channel(s, 16)) / 3;
+    // round((r + g + b) / 3 x colour / 255)
+    const uint32_t sum = Channel(s, 0) + Channel(s, 8) + Channel(s, 16);
     uint32_t out = s & 0xFF000000;
-    for (int sh = 0; sh < 24; sh += 8) out |= std::min<uint32_t>(DivRoundHalfEven(g * Channel(k, sh), 255), 255) << sh;
+    for (int sh = 0; sh < 24; sh += 8) out |= std::min<uint32_t>(DivRoundHalfEven(sum * Channel(k, sh), 765), 255) << sh;
     return out;
   };
   auto put = [&](uint32_t& d, uint32_t s, uint32_t a) {

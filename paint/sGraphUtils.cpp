@@ -92,7 +92,7 @@ void BlendColorRect(const TPixelView& bmp, const TRect& r, int percent, TColor c
   const TRect c = ClipRectToView(r, bmp);
   if (c.IsEmpty()) return;
   const uint32_t p = uint32_t(ClampPercent(percent));
-  const uint32_t k = ColorToPixel(color, 0);
+  const uint32_t k = ColorToPixel(ColorToRGB(color), 0);  // system colours too
   const uint32_t kb = Channel(k, 0) * (100 - p), kg = Channel(k, 8) * (100 - p), kr = Channel(k, 16) * (100 - p);
   for (int y = c.Top; y < c.Bottom; ++y) {
     uint32_t* px = bmp.Row(y);

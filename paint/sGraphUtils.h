@@ -22,7 +22,8 @@ void FillRect32(const TPixelView& bmp, const TRect& r, TColor color, uint8_t alp
 // equal to key keep theirs. r is clipped to the view.
 void SetAlpha32(const TPixelView& bmp, const TRect& r, uint8_t alpha, uint32_t key = NoKey);
 
-// c = round(pixel x p + colour x (1 - p)), p = percent / 100; alpha kept.
+// c = round(pixel x p + colour x (1 - p)), p = percent / 100, the colour
+// as plain RGB (system colours resolved); alpha kept.
 void BlendColorRect(const TPixelView& bmp, const TRect& r, int percent, TColor color);
 
 // d = (alpha x (d - s) + s x 256) >> 8 per colour byte: alpha/256 of the

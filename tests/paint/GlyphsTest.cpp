@@ -153,7 +153,7 @@ TEST(PaintAlpha, DrawAlphaImageAndCopyAlpha32) {
   d = Bmp(1, 1, {0});
   TBitmap32 opaque = Bmp(1, 1, {0xFFFF0000});
   DrawAlphaImage(Rect(0, 0, 1, 1), Rect(0, 0, 1, 1), d, false, 0, 0x0080FF, false, TCacheInfo(), opaque);
-  EXPECT_EQ(d.Pixel(0, 0), 0xFF542A00u);  // (85 x 255 x 255) >> 8 = 84, (85 x 128 / 255 = 43 x 255) >> 8 = 42
+  EXPECT_EQ(d.Pixel(0, 0), 0xFF542A00u);  // (85 x 255) >> 8 = 84; round(85 x 128 / 255) = 43, (43 x 255) >> 8 = 42
   // Negative destination origin shifts the source; reflection stays inside the target.
   TBitmap32 r(2, 4);
   TBitmap32 two = Bmp(2, 2, {1, 0xFF0000FF, 2, 0xFF00FF00});

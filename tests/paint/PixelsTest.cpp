@@ -151,6 +151,10 @@ TEST(PaintBlend, WorkedValues) {
   TBitmap32 g = Bmp(1, 1, {0xFF6400C8});
   BlendColorRect(g, Rect(0, 0, 1, 1), 60, 0x0000FF);  // colour red 255
   EXPECT_EQ(g.Pixel(0, 0), 0xFFA20078u);
+  // A system colour is blended as its plain RGB.
+  TBitmap32 sys = Bmp(1, 1, {0xFF000000});
+  BlendColorRect(sys, Rect(0, 0, 1, 1), 0, 0x80000005);
+  EXPECT_EQ(sys.Pixel(0, 0), ColorToPixel(SysColor(5)));
   // Negative destination point moves the source start; clipped to both.
   TBitmap32 d = Bmp(2, 1, {0, 0}), s = Coords(3, 1);
   BlendBitmapRect(d, s, 0, Point(-1, 0), Rect(0, 0, 3, 1));
