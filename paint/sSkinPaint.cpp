@@ -17,6 +17,10 @@ struct TLayer {
   int Mask = -1;         // texture mask (MaskType 0), -1 none
   int Pattern = -1;      // pattern picture, -1 none
   const TsGradArray* Pieces = nullptr;
+  // Set for the record-field form: no mixing with the colour behind; this
+  // colour fills the item when G + I is 0, and over everything above 100.
+  bool Plain = false;
+  TColor PlainColor = 0;
 };
 
 bool Known(const TCacheInfo& ci) { return ci.Ready || ci.FillColor != clFuchsia; }
@@ -92,6 +96,13 @@ void PaintBGLayers(const TPixelView& t, const TRect& r, const TLayer& l, const T
     } else {
       PaintGradientOrColor(t, r, l);
     }
+  }
+  if (l.Plain) {
+    if (g + i == 0 || g + i > 100)
+      FillRect32(t, r, l.PlainColor, 0xFF);
+    else if (g + i <= 99)
+      BlendColorRect(t, r, g + i, l.Color);
+    return;
   }
   if (g + i >= 1 && g + i <= 99) {
     BlendColorRect(t, r, g + i, l.Color);
@@ -178,6 +189,47 @@ void PaintSectionBG(int skinIndex, const String& skinSection, const TCacheInfo& 
       TRect w = rc;
       TileMaskedTexture(bmp, w, shifted, 10, md);
     }
+  }
+}
+
+void PaintSectionWithBorder(int skinIndex, int borderIndex, int texture, const TacSkinModel* sm, const TPixelView& bmp,
+                            TPoint pos, const TRect& r, int state, const TCacheInfo& ci, const String& skinSection,
+                            int hotTexture) {
+  if (!sm || !sm->IsValidSkinIndex(skinIndex) || bmp.Empty() || r.IsEmpty()) return;
+  if (r.Left < 0 || r.Top < 0 || r.Right > bmp.Width || r.Bottom > bmp.Height) return;
+  const TsGeneralData& gd = sm->gd[size_t(skinIndex)];
+  state = ClampState(state, gd.States);
+  const bool hot = state != 0;
+  TLayer l;
+  l.Color = hot ? gd.HotColor : gd.Color;
+  l.Transparency = ClampPercent(hot ? gd.HotTransparency : gd.Transparency);
+  l.Image = ClampPercent(hot ? gd.HotImagePercent : gd.ImagePercent);
+  l.Gradient = ClampPercent(hot ? gd.HotGradientPercent : gd.GradientPercent);
+  l.Pieces = hot ? &gd.HotGradientArray : &gd.GradientArray;
+  const int tex = hot ? hotTexture : texture;
+  if (sm->IsValidImgIndex(tex)) l.Mask = tex;
+  l.Plain = true;
+  l.PlainColor = (l.Transparency == 100 && !ci.Ready) ? ci.FillColor : l.Color;
+
+  const int t = l.Transparency;
+  if (t == 100 && ci.Ready && !ci.Bmp.Empty()) {
+    if (!(ci.Bmp == bmp)) CopyBackground(bmp, r, r, pos, ci);
+  } else if (t > 0 && t < 100 && ci.Ready) {
+    TBitmap32 temp = CreateBmp32(r.Width(), r.Height());
+    if (!temp.Empty()) {
+      TCacheInfo tempCI = ci;
+      tempCI.X += pos.X - r.Left, tempCI.Y += pos.Y - r.Top;
+      PaintBGLayers(temp, Rect(0, 0, temp.Width(), temp.Height()), l, tempCI, *sm);
+      if (!(ci.Bmp == bmp)) CopyBackground(bmp, r, r, pos, ci);
+      BlendBitmapRect(bmp, temp, PercentToWeightDiv(t), Point(r.Left, r.Top), Rect(0, 0, temp.Width(), temp.Height()));
+    }
+  } else {
+    PaintBGLayers(bmp, r, l, ci, *sm);
+  }
+  if (sm->IsValidImgIndex(borderIndex)) {
+    TCacheInfo shifted = ci;
+    shifted.X += pos.X, shifted.Y += pos.Y;
+    DrawBorder(bmp, r, true, state, sm->ma[size_t(borderIndex)], shifted);
   }
 }
 

@@ -17,6 +17,15 @@ void PaintSectionBG(int skinIndex, const String& skinSection, const TCacheInfo& 
                     TPoint pos, const TPixelView& bmp, const TacSkinModel* sm, int texture, int hotTexture,
                     TColor customColor = clFuchsia);
 
+// A background from the section record's own fields (the Hot* ones in any
+// state but 0) with the caller's texture (texture in state 0, hotTexture
+// otherwise; masks only), blended over a ready background by
+// transparency x 255 div 100, then the border mask borderIndex (corners
+// composed against ci). Used for the parts of scroll bars.
+void PaintSectionWithBorder(int skinIndex, int borderIndex, int texture, const TacSkinModel* sm, const TPixelView& bmp,
+                            TPoint pos, const TRect& r, int state, const TCacheInfo& ci, const String& skinSection,
+                            int hotTexture);
+
 // A whole section without a control link: the background, the corner
 // images and the border (corners composed against ci). Nothing when r does
 // not lie inside the bitmap.

@@ -147,3 +147,39 @@ TEST(PaintSectionByIndex, BorderCornersAndFit) {
   PaintSectionByIndex(0, "EDIT", TCacheInfo(), 1, Rect(-1, 0, 4, 4), Point(0, 0), b, &m);
   EXPECT_EQ(b.Pixel(2, 2), 7u);
 }
+
+TEST(PaintSectionWithBorder, RecordFieldsTextureAndBlendWeight) {
+  TModel m;
+  TsGeneralData& gd = m.gd[0];
+  gd.Color = 0x0000C8, gd.HotColor = 0x00C800;
+  TBitmap32 b(4, 4), parent(10, 10);
+  parent.Fill(0xFF000000);
+  TCacheInfo ready;
+  ready.Ready = true;
+  ready.Bmp = TPixelView(parent);
+  PaintSectionWithBorder(0, -1, -1, &m, b, Point(0, 0), Rect(0, 0, 4, 4), 1, TCacheInfo(), "EDIT", -1);
+  EXPECT_EQ(b.Pixel(0, 0), 0xFF00C800u);  // hot fields in state 1
+  // 50 % over a ready background weighs 50 x 255 div 100 = 127 (not 128).
+  gd.Transparency = 50;
+  gd.Color = 0x0000FF;
+  PaintSectionWithBorder(0, -1, -1, &m, b, Point(0, 0), Rect(0, 0, 4, 4), 0, ready, "EDIT", -1);
+  EXPECT_EQ(b.Pixel(3, 3), 0xFF800000u);  // (127 x (0 - 255) + 255 x 256) >> 8 = 128; weight 128 would give 127
+  // 100 % without a ready background: the fill colour, unmixed.
+  gd.Transparency = 100;
+  PaintSectionWithBorder(0, -1, -1, &m, b, Point(0, 0), Rect(0, 0, 4, 4), 0, Colour(0x00FF00), "EDIT", -1);
+  EXPECT_EQ(b.Pixel(1, 1), 0xFF00FF00u);
+  // The caller's texture in state 0, and the border mask over it.
+  gd.Transparency = 0;
+  gd.ImagePercent = 100;
+  m.MasterBitmap = Coords(3, 3);
+  const int tex = m.AddMask(Rect(1, 1, 2, 2), 1, 0, 0);
+  const int border = m.AddMask(Rect(0, 0, 3, 3), 1, 0, 0);
+  m.ma[size_t(border)].WL = m.ma[size_t(border)].WT = m.ma[size_t(border)].WR = m.ma[size_t(border)].WB = 1;
+  PaintSectionWithBorder(0, border, tex, &m, b, Point(0, 0), Rect(0, 0, 4, 4), 0, TCacheInfo(), "EDIT", -1);
+  EXPECT_EQ(b.Pixel(1, 1), CoordPixel(1, 1));  // texture (also the border's centre colour)
+  EXPECT_EQ(b.Pixel(0, 0), CoordPixel(0, 0));  // border corner
+  EXPECT_EQ(b.Pixel(3, 2), CoordPixel(2, 1));  // right side
+  b.Fill(7);
+  PaintSectionWithBorder(0, border, tex, &m, b, Point(0, 0), Rect(0, 0, 5, 4), 0, TCacheInfo(), "EDIT", -1);
+  EXPECT_EQ(b.Pixel(1, 1), 7u);  // not inside the bitmap: nothing
+}
