@@ -77,7 +77,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 11: StretchCopy(d, r, s, rect()); break;
       case 12: CopyKeyed(d, coord(), coord(), s, r, in.ConsumeBool(), ci); break;
       case 13: CopyMasked(d, coord(), coord(), s, r, in.ConsumeIntegralInRange(-2, 30), in.ConsumeBool(), ci); break;
-      case 14: DrawBorder(d, r, in.ConsumeBool(), state, md, ci); break;
+      case 14: {
+        DrawBorder(d, r, in.ConsumeBool(), state, md, ci);
+        std::vector<TRegionCut> cuts;
+        DrawBorderCutRegion(d, cuts, in.ConsumeBool(), state, md);
+        for (const TRegionCut& c : cuts)
+          if (c.R.Left < 0 || c.R.Top < 0 || c.R.Right > d.Width || c.R.Bottom > d.Height) __builtin_trap();
+        break;
+      }
       case 15:
         StretchMasked(coord(), coord(), coord(), coord(), in.ConsumeBool(), in.ConsumeIntegralInRange(-2, 30), s,
                       coord(), coord(), coord(), coord(), d);

@@ -60,6 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const TCacheInfo* ci : {&ready, &colour}) {
       PaintSectionByIndex(i, name, *ci, state, Rect(0, 0, w, h), Point(1, 1), cache, &model);
       PaintSectionBG(i, name, *ci, state, Rect(1, 1, w - 1, h - 1), Point(2, 2), cache, &model, -1, -1);
+      const TsGeneralData& gd = model.gd[size_t(i)];
+      PaintSectionWithBorder(i, gd.BorderIndex, gd.Props[0].TextureIndex, &model, cache, Point(1, 1), Rect(0, 0, w, h),
+                             state, *ci, name, gd.Props[1].TextureIndex);
     }
   }
   return 0;

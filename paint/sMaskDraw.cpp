@@ -355,12 +355,18 @@ void StretchMasked(int dstX, int dstY, int dstW, int dstH, bool isCentre, int ma
   }
 }
 
-void DrawBorder(const TPixelView& bmp, const TRect& r, bool updateCorners, int state, const TsMaskData& mask,
-                const TCacheInfo& ci) {
-  if (state == 0 && (mask.DrawMode & dmHotOnly)) return;
+namespace {
+
+// The nine pieces of a border mask around r: corners through `corner`
+// (x, y, piece, source, mask offset, masked), sides and centre tiled or
+// stretched here. imageCount is the count of state cells used.
+template <typename Corner>
+void DrawBorderPieces(const TPixelView& bmp, const TRect& r, int state, const TsMaskData& mask, int imageCount,
+                      bool withCentre, Corner&& corner) {
   if (r.Width() < 2 || r.Height() < 2 || !mask.Manager || bmp.Empty()) return;
   const TPixelView src = MaskSource(mask);
-  const int w = ImageWidth(mask), h = ImageHeight(mask);
+  const int rw = std::max(0, mask.R.Width());
+  const int w = imageCount <= 0 ? 0 : imageCount == 1 ? rw : rw / imageCount, h = ImageHeight(mask);
   if (src.Empty() || w <= 0 || h <= 0) return;
   // Pieces that do not fit give up half the excess each, the right and
   // bottom one pixel more when it is odd.
@@ -376,22 +382,17 @@ void DrawBorder(const TPixelView& bmp, const TRect& r, bool updateCorners, int s
     t = std::max(0, t - d / 2);
     b = std::max(0, b - d / 2 - (d & 1));
   }
-  const int s = ClampState(state, mask.ImageCount);
+  const int s = ClampState(state, imageCount);
   const int cw = w - l - rr, ch = h - t - b;
   if (cw < 0 || ch < 0) return;
   const int ox = mask.R.Left + s * w, oy = mask.R.Top;
   const bool masked = mask.MaskType != 0;
   const int maskOffset = masked ? h : 0;
-  const bool compose = updateCorners && mask.CornerType > 0;
   const bool stretch = (mask.DrawMode & dmStretchSides) != 0;
   const TCacheInfo none;
 
-  auto corner = [&](int x, int y, const TRect& piece) {
-    if (piece.IsEmpty()) return;
-    if (masked)
-      CopyMasked(bmp, x, y, src, piece, maskOffset, compose, ci);
-    else
-      CopyKeyed(bmp, x, y, src, piece, compose, ci);
+  auto cornerPiece = [&](int x, int y, const TRect& piece) {
+    if (!piece.IsEmpty()) corner(x, y, piece, src, maskOffset, masked);
   };
   auto middle = [&](const TRect& area, const TRect& piece, bool isCentre) {
     if (area.IsEmpty() || piece.IsEmpty()) return;
@@ -411,17 +412,59 @@ void DrawBorder(const TPixelView& bmp, const TRect& r, bool updateCorners, int s
     });
   };
 
-  corner(r.Left, r.Top, Rect(ox, oy, ox + l, oy + t));
+  cornerPiece(r.Left, r.Top, Rect(ox, oy, ox + l, oy + t));
   middle(Rect(r.Left, r.Top + t, r.Left + l, r.Bottom - b), Rect(ox, oy + t, ox + l, oy + t + ch), false);
   middle(Rect(r.Left + l, r.Top, r.Right - rr, r.Top + t), Rect(ox + l, oy, ox + l + cw, oy + t), false);
-  corner(r.Left, r.Bottom - b, Rect(ox, oy + h - b, ox + l, oy + h));
+  cornerPiece(r.Left, r.Bottom - b, Rect(ox, oy + h - b, ox + l, oy + h));
   middle(Rect(r.Left + l, r.Bottom - b, r.Right - rr, r.Bottom), Rect(ox + l, oy + h - b, ox + l + cw, oy + h), false);
-  corner(r.Right - rr, r.Bottom - b, Rect(ox + w - rr, oy + h - b, ox + w, oy + h));
-  corner(r.Right - rr, r.Top, Rect(ox + w - rr, oy, ox + w, oy + t));
+  cornerPiece(r.Right - rr, r.Bottom - b, Rect(ox + w - rr, oy + h - b, ox + w, oy + h));
+  cornerPiece(r.Right - rr, r.Top, Rect(ox + w - rr, oy, ox + w, oy + t));
   middle(Rect(r.Right - rr, r.Top + t, r.Right, r.Bottom - b), Rect(ox + w - rr, oy + t, ox + w, oy + t + ch), false);
-  if (mask.DrawMode & dmDrawCentre)
+  if (withCentre)
     middle(Rect(r.Left + l, r.Top + t, r.Right - rr, r.Bottom - b), Rect(ox + l, oy + t, ox + l + cw, oy + t + ch),
            true);
+}
+
+}  // namespace
+
+void DrawBorder(const TPixelView& bmp, const TRect& r, bool updateCorners, int state, const TsMaskData& mask,
+                const TCacheInfo& ci) {
+  if (state == 0 && (mask.DrawMode & dmHotOnly)) return;
+  const bool compose = updateCorners && mask.CornerType > 0;
+  DrawBorderPieces(bmp, r, state, mask, mask.ImageCount, (mask.DrawMode & dmDrawCentre) != 0,
+                   [&](int x, int y, const TRect& piece, const TPixelView& src, int maskOffset, bool masked) {
+                     if (masked)
+                       CopyMasked(bmp, x, y, src, piece, maskOffset, compose, ci);
+                     else
+                       CopyKeyed(bmp, x, y, src, piece, compose, ci);
+                   });
+}
+
+void DrawBorderCutRegion(const TPixelView& bmp, std::vector<TRegionCut>& cuts, bool filling, int state,
+                         const TsMaskData& mask) {
+  if (mask.MaskType == 0) return;  // the mask rule needs a mask part
+  const bool centre = filling && (mask.DrawMode & dmDrawCentre);
+  DrawBorderPieces(bmp, bmp.Bounds(), state, mask, std::max<int>(mask.ImageCount, 1), centre,
+                   [&](int x, int y, const TRect& piece, const TPixelView& src, int maskOffset, bool) {
+                     CopyMasked(bmp, x, y, src, piece, maskOffset, false, TCacheInfo());
+                     // Runs of key pixels leave the window's shape.
+                     const TCopyClip c = ClipCopy(bmp, x, y, src, piece);
+                     for (int row = 0; row < c.H; ++row) {
+                       const uint32_t* s = src.Row(c.SrcY + row) + c.SrcX;
+                       const int rowEnd = x + piece.Width();
+                       for (int i = 0; i < c.W;) {
+                         if (s[i] != KeyPixel) {
+                           ++i;
+                           continue;
+                         }
+                         int j = i;
+                         while (j < c.W && s[j] == KeyPixel) ++j;
+                         const int x0 = c.DstX + i, x1 = c.DstX + j;
+                         cuts.push_back({Rect(x0, c.DstY + row, x1, c.DstY + row + 1), x1 != rowEnd});
+                         i = j;
+                       }
+                     }
+                   });
 }
 
 void DrawMaskImage(const TPixelView& bmp, TPoint pos, int state, const TCacheInfo& ci, const TsMaskData& mask,

@@ -9,6 +9,7 @@
 #include "skin/sMaskData.h"
 
 #include <cstdint>
+#include <vector>
 
 // The mask rule per colour byte: d = ((d - s) x m + s x 256) >> 8, that is
 // m = 0 draws the image and m = 255 keeps 255/256 of the destination.
@@ -68,6 +69,21 @@ constexpr int dmDrawCentre = 4;
 // with dmHotOnly, r under 2 x 2, no manager, or a negative middle cell.
 void DrawBorder(const TPixelView& bmp, const TRect& r, bool updateCorners, int state, const TsMaskData& mask,
                 const TCacheInfo& ci);
+
+// A run of a window shape's row to take out: combined by exclusive-or, or
+// subtracted (Xor false) for the run that reaches its corner row's end.
+struct TRegionCut {
+  TRect R;
+  bool Xor = false;
+};
+
+// A border with a mask part over the whole bitmap, for controls shaped like
+// their border: the pieces as DrawBorder (ImageCount under 1 counts as 1),
+// always with the mask rule; corner key pixels are not drawn but their
+// horizontal runs are added to cuts. The centre only with filling and
+// dmDrawCentre.
+void DrawBorderCutRegion(const TPixelView& bmp, std::vector<TRegionCut>& cuts, bool filling, int state,
+                         const TsMaskData& mask);
 
 // The state cell of a glyph or corner image with its top-left at pos
 // (parts left of or above the view are cut). mode 1 draws normally; other

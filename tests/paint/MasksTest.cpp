@@ -169,6 +169,30 @@ TEST(PaintBorder, HugeItemOverSmallBitmapOnlyPaintsWhatShows) {
   EXPECT_EQ(d.Pixel(3, 3), CoordPixel(1, 1));
 }
 
+TEST(PaintBorder, CutRegionRunsOfCornerKeyPixels) {
+  TacSkinModel model;
+  // A 4 x 2 image over its mask (all 0: draw): key runs at the row's start and end.
+  model.MasterBitmap = Bmp(4, 4, {KeyPixel, 0xFF010101, KeyPixel, KeyPixel,  //
+                                  0xFF020202, KeyPixel, 0xFF030303, 0xFF040404,  //
+                                  0, 0, 0, 0, 0, 0, 0, 0});
+  TsMaskData md = Mask(model, Rect(0, 0, 4, 4), 0, 1, 2, 1, 2, 1);
+  TBitmap32 b(6, 3);
+  b.Fill(0xFF999999);
+  std::vector<TRegionCut> cuts;
+  DrawBorderCutRegion(b, cuts, false, 5, md);
+  EXPECT_EQ(b.Pixel(0, 0), 0xFF999999u);  // key pixel: not drawn
+  EXPECT_EQ(b.Pixel(1, 0), 0xFF010101u);
+  // Top-left corner (2 wide): run [0, 1) ends inside the row; top-right
+  // corner (columns 4, 5 from source 2, 3): run [4, 6) reaches its end.
+  ASSERT_EQ(cuts.size(), 3u);
+  EXPECT_EQ(cuts[0].R, Rect(0, 0, 1, 1));
+  EXPECT_TRUE(cuts[0].Xor);
+  EXPECT_EQ(cuts[1].R, Rect(1, 2, 2, 3));  // bottom-left: source (1, 1), reaches the corner's end
+  EXPECT_FALSE(cuts[1].Xor);
+  EXPECT_EQ(cuts[2].R, Rect(4, 0, 6, 1));
+  EXPECT_FALSE(cuts[2].Xor);
+}
+
 TEST(PaintBorder, CornersComposedOnlyWhenAsked) {
   TacSkinModel model;
   model.MasterBitmap = Bmp(3, 3, {KeyPixel, 0xFF010101, 0xFF020202,  //
