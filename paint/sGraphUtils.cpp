@@ -16,15 +16,13 @@ namespace {
 
 #if defined(__SSE2__)
 // Eight 16-bit lanes n <= 25500 divided by 100, rounded half to even:
-// q = (n x 41944) >> 22 is exact in that range, r = n - 100 q.
+// round half up first, q = (n + 50) div 100, exact as ((n + 50) x 41944) >> 22
+// in that range; a tie (n + 50 = 100 q) with q odd goes down to the even q - 1.
 inline __m128i Div100Lanes(__m128i n) {
-  const __m128i q = _mm_srli_epi16(_mm_mulhi_epu16(n, _mm_set1_epi16(int16_t(41944))), 6);
-  const __m128i r = _mm_sub_epi16(n, _mm_mullo_epi16(q, _mm_set1_epi16(100)));
-  const __m128i fifty = _mm_set1_epi16(50);
-  const __m128i up = _mm_or_si128(_mm_cmpgt_epi16(r, fifty),
-                                  _mm_and_si128(_mm_cmpeq_epi16(r, fifty),
-                                                _mm_cmpeq_epi16(_mm_and_si128(q, _mm_set1_epi16(1)), _mm_set1_epi16(1))));
-  return _mm_sub_epi16(q, up);  // up is -1 where q goes one higher
+  const __m128i t = _mm_add_epi16(n, _mm_set1_epi16(50));
+  const __m128i q = _mm_srli_epi16(_mm_mulhi_epu16(t, _mm_set1_epi16(int16_t(41944))), 6);
+  const __m128i tie = _mm_cmpeq_epi16(t, _mm_mullo_epi16(q, _mm_set1_epi16(100)));
+  return _mm_sub_epi16(q, _mm_and_si128(tie, _mm_and_si128(q, _mm_set1_epi16(1))));
 }
 #endif
 
