@@ -36,7 +36,7 @@ void BlendBitmapRect(const TPixelView& dst, const TPixelView& src, int alpha, TP
 void BlendBitmapKeyed(const TPixelView& dst, int dstX, int dstY, uint32_t key, int factorPercent, const TRect& srcRect,
                       const TPixelView& src);
 
-// c = round(x1 x c1 + (100 - x1) x c2) / 100 per channel, top byte of c1.
+// c = round((x1 x c1 + (100 - x1) x c2) / 100) per channel, top byte of c1.
 TColor MixColors(TColor c1, TColor c2, int x1Percent);
 
 // r, g, b = (r + g + b) div 3.
