@@ -1,0 +1,144 @@
+#include "paint/sGradient.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+inline uint32_t Channel(uint32_t p, int shift) { return (p >> shift) & 0xFF; }
+
+// Nearest integer, ties to even, of 0 <= v < 2^22: adding 1.5 x 2^23 leaves
+// no fraction bits, and the default rounding mode rounds ties to even.
+inline float RoundHalfEven(float v) {
+  constexpr float big = 12582912.0f;
+  return (v + big) - big;
+}
+
+// The colours of lines 0..n of one piece, emitted in order. The running value
+// is single precision and the step double, as the worked rows of skins expect.
+template <typename Emit>
+void Interpolate(TColor c1, TColor c2, int n, Emit&& emit) {
+  const uint32_t a = ColorToPixel(c1), b = ColorToPixel(c2);
+  if (a == b || n == 0) {
+    for (int i = 0; i <= n; ++i) emit(i, a);
+    return;
+  }
+  float run[3];
+  double step[3];
+  for (int c = 0; c < 3; ++c) {
+    run[c] = float(Channel(a, c * 8));
+    step[c] = (double(Channel(b, c * 8)) - double(Channel(a, c * 8))) / n;
+  }
+  for (int i = 0; i <= n; ++i) {
+    uint32_t p = 0xFF000000;
+    for (int c = 0; c < 3; ++c) {
+      p |= uint32_t(RoundHalfEven(std::clamp(run[c], 0.0f, 255.0f))) << (c * 8);
+      run[c] = float(double(run[c]) + step[c]);
+    }
+    emit(i, p);
+  }
+}
+
+void FillRow(const TPixelView& bmp, int y, int left, int right, uint32_t p) {
+  FillPixels(bmp.Row(y) + left, size_t(right - left), p);
+}
+
+// Mode 0 into the clipped rectangle c.
+void Vertical(const TPixelView& bmp, const TRect& c, const TsGradArray& pieces) {
+  const int h = c.Height(), bottom = c.Bottom - 1;
+  int y = c.Top;
+  bool painted = false;
+  for (size_t k = 0; k < pieces.size(); ++k) {
+    const int e = k + 1 == pieces.size() ? bottom : std::min(bottom, y + h * std::min<int>(pieces[k].Percent, 100) / 100);
+    if (e <= y) continue;  // a piece that covers no row
+    Interpolate(pieces[k].Color1, pieces[k].Color2, e - y, [&](int i, uint32_t p) { FillRow(bmp, y + i, c.Left, c.Right, p); });
+    painted = true;
+    y = e;  // the next piece starts on this piece's last row
+  }
+  if (!painted) FillRow(bmp, c.Top, c.Left, c.Right, ColorToPixel(pieces[0].Color1));
+}
+
+// Mode 1 into the first row of c.
+void HorizontalRow(const TPixelView& bmp, const TRect& c, const TsGradArray& pieces) {
+  const int w = c.Width(), right = c.Right - 1;
+  uint32_t* row = bmp.Row(c.Top);
+  int x = c.Left;
+  bool painted = false;
+  for (size_t k = 0; k < pieces.size(); ++k) {
+    // round(Percent x W / 100 + x)
+    const int p = std::min<int>(pieces[k].Percent, 100);
+    const int e = k + 1 == pieces.size() ? right
+                                         : std::min<int>(right, int(DivRoundHalfEven(uint32_t(p * w + 100 * x), 100)));
+    if (e <= x) continue;
+    Interpolate(pieces[k].Color1, pieces[k].Color2, e - x, [&](int i, uint32_t px) { row[x + i] = px; });
+    painted = true;
+    x = e;
+  }
+  if (!painted) row[c.Left] = ColorToPixel(pieces[0].Color1);
+}
+
+void CopyFirstRow(const TPixelView& bmp, const TRect& c, int from) {
+  for (int y = from; y < c.Bottom; ++y)
+    std::memcpy(bmp.Row(y) + c.Left, bmp.Row(c.Top) + c.Left, size_t(c.Width()) * 4);
+}
+
+// c = (w x (t - g) + g x 256) >> 8 == (t x w + g x (256 - w)) >> 8 per colour byte.
+void MixTextureRow(uint32_t* row, int left, int right, int phaseX, const uint32_t* tex, int tw, uint32_t w) {
+  const uint32_t nw = 256 - w;
+  int tx = phaseX;
+  for (int x = left; x < right; ++x) {
+    const uint32_t g = row[x], t = tex[tx];
+    const uint32_t rb = (((t & 0xFF00FF) * w + (g & 0xFF00FF) * nw) >> 8) & 0xFF00FF;
+    const uint32_t gg = (((t & 0xFF00) * w + (g & 0xFF00) * nw) >> 8) & 0xFF00;
+    row[x] = (g & 0xFF000000) | rb | gg;
+    if (++tx == tw) tx = 0;
+  }
+}
+
+}  // namespace
+
+bool PaintGradient(const TPixelView& bmp, const TRect& r, const TsGradArray& pieces) {
+  const TRect c = ClipRectToView(r, bmp);
+  if (c.IsEmpty() || pieces.empty()) return false;
+  switch (pieces[0].Mode1) {
+    case gmVertical:
+      Vertical(bmp, c, pieces);
+      return true;
+    case gmHorizontal:
+      HorizontalRow(bmp, c, pieces);
+      CopyFirstRow(bmp, c, c.Top + 1);
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool PaintGradientTexture(const TPixelView& bmp, const TRect& r, const TsGradArray& pieces, int textureWeight,
+                          const TRect& textureRect, const TPixelView& texture) {
+  const TRect c = ClipRectToView(r, bmp);
+  if (c.IsEmpty() || pieces.empty()) return false;
+  const int mode = pieces[0].Mode1;
+  if (mode != gmVertical && mode != gmHorizontal) return false;
+  const TRect t = ClipRectToView(textureRect.IsEmpty() ? texture.Bounds() : textureRect, texture);
+  if (t.IsEmpty()) return PaintGradient(bmp, r, pieces);
+  const int tw = t.Width(), th = t.Height();
+  const uint32_t w = uint32_t(std::clamp(textureWeight, 0, 255));
+  auto phase = [](int v, int m) { v %= m; return v < 0 ? v + m : v; };
+  const int phaseX = phase(c.Left - r.Left, tw);
+  auto texRow = [&](int y) { return texture.Row(t.Top + phase(y - r.Top, th)) + t.Left; };
+  if (mode == gmVertical) {
+    Vertical(bmp, c, pieces);
+    for (int y = c.Top; y < c.Bottom; ++y) MixTextureRow(bmp.Row(y), c.Left, c.Right, phaseX, texRow(y), tw, w);
+    return true;
+  }
+  // One gradient row, mixed into a band of texture height, the band repeated down.
+  HorizontalRow(bmp, c, pieces);
+  const int band = std::min(th, c.Height());
+  CopyFirstRow(bmp, Rect(c.Left, c.Top, c.Right, c.Top + band), c.Top + 1);
+  for (int y = c.Top + 1; y < c.Top + band; ++y) MixTextureRow(bmp.Row(y), c.Left, c.Right, phaseX, texRow(y), tw, w);
+  MixTextureRow(bmp.Row(c.Top), c.Left, c.Right, phaseX, texRow(c.Top), tw, w);
+  for (int y = c.Top + band; y < c.Bottom; ++y)
+    std::memcpy(bmp.Row(y) + c.Left, bmp.Row(y - band) + c.Left, size_t(c.Width()) * 4);
+  return true;
+}
