@@ -2,11 +2,16 @@
 
 #include <zlib.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -61,17 +66,29 @@ inline uint8_t Paeth(int a, int b, int c) {
   return uint8_t(threshold <= lo ? hi : t0);
 }
 
+// Byte-wise sum of two rows (the Up filter): 16 bytes at a time where SIMD
+// exists; row and prev never overlap.
+void AddRow(uint8_t* row, const uint8_t* prev, size_t len) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  for (; i + 16 <= len; i += 16) {
+    const __m128i r = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
+    const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(prev + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), _mm_add_epi8(r, p));
+  }
+#endif
+  for (; i < len; ++i) row[i] = uint8_t(row[i] + prev[i]);
+}
+
 // Undoes one row's filter in place; prev is the unfiltered previous row of the
 // same pass (all zero for the first). Both rows hold `len` bytes.
 void Unfilter(int filter, uint8_t* row, const uint8_t* prev, size_t len, size_t bpp) {
+  if (filter < 0 || filter > 4) FailDetail(Format("Invalid row filter type %d.", filter));
+  if (filter == 0) return;
+  if (filter == 2) return AddRow(row, prev, len);
   switch (filter) {
-    case 0:
-      break;
     case 1:
       for (size_t i = bpp; i < len; ++i) row[i] = uint8_t(row[i] + row[i - bpp]);
-      break;
-    case 2:
-      for (size_t i = 0; i < len; ++i) row[i] = uint8_t(row[i] + prev[i]);
       break;
     case 3:
       for (size_t i = 0; i < bpp && i < len; ++i) row[i] = uint8_t(row[i] + (prev[i] >> 1));
@@ -81,8 +98,6 @@ void Unfilter(int filter, uint8_t* row, const uint8_t* prev, size_t len, size_t 
       for (size_t i = 0; i < bpp && i < len; ++i) row[i] = uint8_t(row[i] + prev[i]);
       for (size_t i = bpp; i < len; ++i) row[i] = uint8_t(row[i] + Paeth(row[i - bpp], prev[i], prev[i - bpp]));
       break;
-    default:
-      FailDetail(Format("Invalid row filter type %d.", filter));
   }
 }
 
@@ -113,7 +128,8 @@ private:
   void ReadBkgd(const uint8_t* p, uint32_t len);
   void BuildTables();
   void Decode(TBitmap32& bitmap);
-  void InflateExact(uint8_t* out, size_t count);
+  // Inflates up to count bytes; on a short or corrupt stream, error says why.
+  size_t InflateUpTo(uint8_t* out, size_t count, String& error);
   void CheckNoExcess();
   void ConvertRow(const uint8_t* src, uint32_t* dst, int count) const;
   TColor Background() const;
@@ -368,12 +384,15 @@ TColor TPngDecoder::Background() const {
   }
 }
 
-void TPngDecoder::InflateExact(uint8_t* out, size_t count) {
+size_t TPngDecoder::InflateUpTo(uint8_t* out, size_t count, String& error) {
   FZ.next_out = out;
   FZ.avail_out = uInt(count);
   while (FZ.avail_out > 0) {
     if (FZ.avail_in == 0) {
-      if (FIdatIndex >= FIdat.size() || FStreamEnded) FailDetail("The image data is too short.");
+      if (FIdatIndex >= FIdat.size() || FStreamEnded) {
+        error = "The image data is too short.";
+        break;
+      }
       FZ.next_in = const_cast<Bytef*>(FIdat[FIdatIndex].Data);
       FZ.avail_in = FIdat[FIdatIndex].Length;
       ++FIdatIndex;
@@ -381,13 +400,21 @@ void TPngDecoder::InflateExact(uint8_t* out, size_t count) {
     int rc = inflate(&FZ, Z_NO_FLUSH);
     if (rc == Z_STREAM_END) {
       FStreamEnded = true;
-      if (FZ.avail_out > 0) FailDetail("The image data is too short.");
+      if (FZ.avail_out > 0) {
+        error = "The image data is too short.";
+        break;
+      }
     } else if (rc == Z_BUF_ERROR) {
-      if (FZ.avail_in != 0) FailDetail("Corrupt compressed image data.");
+      if (FZ.avail_in != 0) {
+        error = "Corrupt compressed image data.";
+        break;
+      }
     } else if (rc != Z_OK) {
-      FailDetail(String("Corrupt compressed image data") + (FZ.msg ? String(" (") + FZ.msg + ")." : String(".")));
+      error = String("Corrupt compressed image data") + (FZ.msg ? String(" (") + FZ.msg + ")." : String("."));
+      break;
     }
   }
+  return count - FZ.avail_out;
 }
 
 // Decompressed bytes beyond the last row mean the header and the data disagree.
@@ -520,7 +547,11 @@ void TPngDecoder::Decode(TBitmap32& bitmap) {
   if (rawSize > FIdatBytes * MaxInflateRatio + 1024) FailDetail("The image data is too short.");
 
   bitmap.SetSize(w, h);
-  std::vector<uint8_t> rows(2 * (maxRowBytes + 1), 0);
+  // Rows are inflated many at a time (one zlib call per block, not per row);
+  // a block of about 16 KiB stays in the first-level cache until converted.
+  // The row before the block is kept in front of it.
+  const size_t blockRows = std::clamp<size_t>((size_t(1) << 14) / (maxRowBytes + 1), 1, size_t(h));
+  std::unique_ptr<uint8_t[]> block(new uint8_t[(blockRows + 1) * (maxRowBytes + 1)]);
   std::vector<uint32_t> passPixels(Interlace ? size_t(w) : 0);
 
   if (inflateInit(&FZ) != Z_OK) FailDetail("Out of memory.");
@@ -533,22 +564,28 @@ void TPngDecoder::Decode(TBitmap32& bitmap) {
     const TPass& pass = Interlace ? Adam7[p] : NoInterlace;
     int pw = PassExtent(w, pass.X0, pass.DX), ph = PassExtent(h, pass.Y0, pass.DY);
     if (pw == 0 || ph == 0) continue;
-    size_t rowBytes = size_t((uint64_t(pw) * bitsPerPixel + 7) / 8);
-    uint8_t* cur = rows.data();
-    uint8_t* prev = rows.data() + maxRowBytes + 1;
-    std::memset(prev, 0, rowBytes + 1);
-    for (int r = 0; r < ph; ++r) {
-      InflateExact(cur, rowBytes + 1);
-      Unfilter(cur[0], cur + 1, prev + 1, rowBytes, bpp);
-      int y = pass.Y0 + r * pass.DY;
-      if (!Interlace) {
-        ConvertRow(cur + 1, bitmap.ScanLine(y), pw);
-      } else {
-        ConvertRow(cur + 1, passPixels.data(), pw);
-        uint32_t* dst = bitmap.ScanLine(y) + pass.X0;
-        for (int i = 0; i < pw; ++i) dst[size_t(i) * pass.DX] = passPixels[i];
+    const size_t rowBytes = size_t((uint64_t(pw) * bitsPerPixel + 7) / 8), stride = rowBytes + 1;
+    uint8_t* const first = block.get() + stride;  // block rows follow the kept row
+    std::memset(block.get(), 0, stride);
+    for (int r0 = 0; r0 < ph;) {
+      const size_t want = std::min<size_t>(blockRows, size_t(ph - r0));
+      String error;
+      const size_t rows = InflateUpTo(first, want * stride, error) / stride;
+      for (size_t k = 0; k < rows; ++k) {
+        uint8_t* cur = first + k * stride;
+        Unfilter(cur[0], cur + 1, cur - stride + 1, rowBytes, bpp);
+        const int y = pass.Y0 + (r0 + int(k)) * pass.DY;
+        if (!Interlace) {
+          ConvertRow(cur + 1, bitmap.ScanLine(y), pw);
+        } else {
+          ConvertRow(cur + 1, passPixels.data(), pw);
+          uint32_t* dst = bitmap.ScanLine(y) + pass.X0;
+          for (int i = 0; i < pw; ++i) dst[size_t(i) * pass.DX] = passPixels[i];
+        }
       }
-      std::swap(cur, prev);
+      if (!error.empty()) FailDetail(error);
+      std::memcpy(block.get(), first + (rows - 1) * stride, stride);
+      r0 += int(rows);
     }
   }
   CheckNoExcess();

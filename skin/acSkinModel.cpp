@@ -181,6 +181,7 @@ void TacSkinModel::LoadCommon(const TacSkinOptions& options, const TacSkinConver
     FOptions = &options;
     FPackage = package;
     FLoadedPixels = 0;
+    FPictureCache.clear();
     FLookupSections = FLookupMasks = FLookupPatterns = SIZE_MAX;
 
     CommonSkinData.Version = options.ReadFloat(GlobalInfo, "VERSION", 0);
@@ -192,6 +193,7 @@ void TacSkinModel::LoadCommon(const TacSkinOptions& options, const TacSkinConver
   } catch (...) {
     FOptions = nullptr;
     FPackage = nullptr;
+    FPictureCache.clear();
     CommonSkinData = std::move(old.CommonSkinData);
     gd = std::move(old.gd);
     ma = std::move(old.ma);
@@ -208,6 +210,7 @@ void TacSkinModel::LoadCommon(const TacSkinOptions& options, const TacSkinConver
   }
   FOptions = nullptr;
   FPackage = nullptr;
+  FPictureCache.clear();
 }
 
 void TacSkinModel::RemoveSkin() {
@@ -221,7 +224,7 @@ void TacSkinModel::RemoveSkin() {
 
 // ---- pictures
 
-bool TacSkinModel::LoadPicture(const String& name, TacPicKind kind, bool diskOnly, TBitmap32& picture) {
+bool TacSkinModel::LoadPicture(const String& name, TacPicKind kind, bool diskOnly, TBitmap32& picture, bool shared) {
   const uint8_t* data = nullptr;
   size_t size = 0;
   TBytes bytes;
@@ -254,23 +257,38 @@ bool TacSkinModel::LoadPicture(const String& name, TacPicKind kind, bool diskOnl
   if (peeked) budget(w, h);
 
   TBitmap32 result;
-  try {
-    switch (kind) {
-      case TacPicKind::pkBmp:
-        LoadBmp(data, size, result);
-        break;
-      case TacPicKind::pkPng: {
-        TPNGGraphic png;
-        png.LoadFromBytes(data, size);
-        result = std::move(png.Bitmap());
-        break;
+  // Skins name the same small picture from many sections: decode it once per
+  // load (the budget above still counts every use).
+  String cacheKey;
+  if (shared) {
+    cacheKey.reserve(name.size() + 2);
+    cacheKey += char('0' + int(kind));
+    cacheKey += diskOnly ? 'd' : 'p';
+    cacheKey += name;
+  }
+  auto cached = shared ? FPictureCache.find(cacheKey) : FPictureCache.end();
+  if (cached != FPictureCache.end()) {
+    result = cached->second;
+  } else {
+    try {
+      switch (kind) {
+        case TacPicKind::pkBmp:
+          LoadBmp(data, size, result);
+          break;
+        case TacPicKind::pkPng: {
+          TPNGGraphic png;
+          png.LoadFromBytes(data, size);
+          result = std::move(png.Bitmap());
+          break;
+        }
+        case TacPicKind::pkJpeg:
+          LoadJpeg(data, size, result);
+          break;
       }
-      case TacPicKind::pkJpeg:
-        LoadJpeg(data, size, result);
-        break;
+    } catch (const Exception& e) {
+      throw ESkinError(e.Message() + " (file \"" + name + "\")");
     }
-  } catch (const Exception& e) {
-    throw ESkinError(e.Message() + " (file \"" + name + "\")");
+    if (shared) FPictureCache.emplace(std::move(cacheKey), result);
   }
   if (!peeked || result.Width() != w || result.Height() != h) {
     if (peeked) FLoadedPixels -= w * h;
@@ -328,9 +346,11 @@ void TacSkinModel::LoadAllMasks() {
   }
 
   for (const String& section : FOptions->SectionNames()) {
-    for (const String& key : FOptions->KeyNames(section)) {
+    for (const TacOptionsKey& k : FOptions->FindSection(section)->Keys) {
+      if (!k.First) continue;
+      const String& key = k.Name;
       if (section == GlobalInfo && key == "MASTERBITMAP") continue;
-      const String value = FOptions->ReadString(section, key, "");
+      const String& value = k.Value;
       if (value.empty()) continue;
       TsMaskData md;
       md.ClassName = section;
@@ -343,7 +363,8 @@ void TacSkinModel::LoadAllMasks() {
             TacFileRef ref;
             if (!ParseFileReference(value, ref)) break;
             TBitmap32 pic;
-            if (!LoadPicture(ref.FileName, ref.IsBmp ? TacPicKind::pkBmp : TacPicKind::pkPng, false, pic) || pic.Width() <= 0)
+            if (!LoadPicture(ref.FileName, ref.IsBmp ? TacPicKind::pkBmp : TacPicKind::pkPng, false, pic, true) ||
+                pic.Width() <= 0)
               break;
             if (ref.IsBmp)
               MakeSkinBitmap32(pic);
@@ -394,7 +415,7 @@ void TacSkinModel::LoadAllMasks() {
           case TacRefForm::rfBmpName: {
             const String name = UpperCase(value);
             TBitmap32 pic;
-            if (!LoadPicture(name, TacPicKind::pkBmp, false, pic) || pic.Width() <= 0) break;
+            if (!LoadPicture(name, TacPicKind::pkBmp, false, pic, true) || pic.Width() <= 0) break;
             MakeSkinBitmap32(pic);
             md.ClassName = UpperCase(section);
             md.PropertyName = UpperCase(key);
@@ -439,7 +460,7 @@ void TacSkinModel::LoadAllMasks() {
         const String name = UpperCase(value);
         if (name.find(".BMP") == String::npos) continue;
         TBitmap32 pic;
-        if (!LoadPicture(name, TacPicKind::pkBmp, true, pic) || pic.Width() < 1) continue;
+        if (!LoadPicture(name, TacPicKind::pkBmp, true, pic, true) || pic.Width() < 1) continue;
         MakeSkinBitmap32(pic);
         PlainBmpLayout(md, pic.Width(), pic.Height());
         md.Bmp = std::make_unique<TBitmap32>(std::move(pic));
@@ -474,9 +495,10 @@ void TacSkinModel::LoadAllPatterns() {
     pa.push_back(std::move(pd));
   };
   for (const String& section : FOptions->SectionNames()) {
-    for (const String& key : FOptions->KeyNames(section)) {
-      const String name = UpperCase(FOptions->ReadString(section, key, "-"));
-      if (!IsJpegReference(name)) continue;
+    for (const TacOptionsKey& k : FOptions->FindSection(section)->Keys) {
+      if (!k.First || !IsJpegReference(k.Value)) continue;
+      const String& key = k.Name;
+      const String name = UpperCase(k.Value);
       TBitmap32 pic;
       if (!LoadPicture(name, TacPicKind::pkJpeg, false, pic) || pic.Width() <= 0) continue;
       if (int64_t(pic.Width()) * pic.Height() < PatternMinPixels) {
@@ -1081,6 +1103,14 @@ String LookupKey(const String& section, const String& key) {
   return k;
 }
 
+// The same key in a buffer reused across lookups (no allocation per call).
+const String& LookupKey(String& buffer, const String& section, const String& key) {
+  buffer.assign(section);
+  buffer += '\x1F';
+  buffer += key;
+  return buffer;
+}
+
 }  // namespace
 
 void TacSkinModel::RebuildLookups() const {
@@ -1124,7 +1154,7 @@ int TacSkinModel::GetSkinIndex(const String& skinSection) const {
 int TacSkinModel::FindMask(const String& section, const String& mask, bool texturesOnly) const {
   RebuildLookups();
   const auto& table = texturesOnly ? FTextureLookup : FMaskLookup;
-  auto it = table.find(LookupKey(section, mask));
+  auto it = table.find(LookupKey(FKeyBuffer, section, mask));
   if (it == table.end()) return -1;
   const TsMaskData& md = ma[size_t(it->second)];
   if (md.ClassName != section || md.PropertyName != mask) {
@@ -1136,7 +1166,7 @@ int TacSkinModel::FindMask(const String& section, const String& mask, bool textu
 
 int TacSkinModel::FindPattern(const String& section, const String& pattern) const {
   RebuildLookups();
-  auto it = FPatternLookup.find(LookupKey(section, pattern));
+  auto it = FPatternLookup.find(LookupKey(FKeyBuffer, section, pattern));
   if (it == FPatternLookup.end()) return -1;
   const TsPatternData& pd = pa[size_t(it->second)];
   if (pd.ClassName != section || pd.PropertyName != pattern) {
@@ -1149,22 +1179,24 @@ int TacSkinModel::FindPattern(const String& section, const String& pattern) cons
 template <typename Find>
 int TacSkinModel::LookupWithParents(int skinIndex, const String& skinSection, Find find) const {
   if (skinIndex < 0 || skinSection.empty()) return -1;
-  std::vector<String> visited;
-  String section = skinSection;
+  const String* visited[MaxParentDepth];
+  int depth = 0;
+  const String* section = &skinSection;
   int index = skinIndex;
   for (;;) {
-    const int found = find(section);
+    const int found = find(*section);
     if (found >= 0) return found;
     if (index >= int(gd.size())) return -1;
     const String& parent = gd[size_t(index)].ParentClass;
-    if (parent.empty() || parent == section) return -1;
+    if (parent.empty() || parent == *section) return -1;
     const int parentIndex = GetSkinIndex(parent);
     if (parentIndex < 0) return -1;
     // Parent chains that loop or run too deep end without a result.
-    visited.push_back(section);
-    if (int(visited.size()) >= MaxParentDepth || std::find(visited.begin(), visited.end(), parent) != visited.end())
+    visited[depth++] = section;
+    if (depth >= MaxParentDepth ||
+        std::find_if(visited, visited + depth, [&](const String* v) { return *v == parent; }) != visited + depth)
       return -1;
-    section = parent;
+    section = &parent;
     index = parentIndex;
   }
 }

@@ -98,7 +98,7 @@ void TacSkinOptions::AddLine(std::string_view line) {
     key.Name = String(name);
     key.Value = String(value);
     key.HasValue = true;
-    section.FirstKey.emplace(key.Name, section.Keys.size());
+    key.First = section.FirstKey.emplace(key.Name, section.Keys.size()).second;
   }
   section.Keys.push_back(std::move(key));
 }
@@ -130,85 +130,99 @@ void TacSkinOptions::LoadFromStream(TStream& stream) {
   SetText(text);
 }
 
-const TacOptionsSection* TacSkinOptions::FindSection(const String& section) const {
+const TacOptionsSection* TacSkinOptions::FindSection(std::string_view section) const {
   auto it = FFirstSection.find(section);
   return it == FFirstSection.end() ? nullptr : &FSections[it->second];
 }
 
-std::vector<String> TacSkinOptions::KeyNames(const String& section) const {
+std::vector<String> TacSkinOptions::KeyNames(std::string_view section) const {
   std::vector<String> names;
   if (const TacOptionsSection* s = FindSection(section)) {
-    for (size_t i = 0; i < s->Keys.size(); ++i) {
-      const TacOptionsKey& k = s->Keys[i];
-      auto it = s->FirstKey.find(k.Name);
-      if (k.HasValue && it != s->FirstKey.end() && it->second == i) names.push_back(k.Name);
-    }
+    for (const TacOptionsKey& k : s->Keys)
+      if (k.First) names.push_back(k.Name);
   }
   return names;
 }
 
-const String* TacSkinOptions::FindValue(const String& section, const String& key) const {
-  const TacOptionsSection* s = FindSection(section);
+const String* TacSkinOptions::FindValue(const TacOptionsSection* s, std::string_view key) {
   if (!s) return nullptr;
   auto it = s->FirstKey.find(key);
   return it == s->FirstKey.end() ? nullptr : &s->Keys[it->second].Value;
 }
 
-bool TacSkinOptions::ValueExists(const String& section, const String& key) const { return FindValue(section, key) != nullptr; }
+const String* TacSkinOptions::FindValue(std::string_view section, std::string_view key) const {
+  return FindValue(FindSection(section), key);
+}
 
-String TacSkinOptions::ReadString(const String& section, const String& key, const String& defaultValue) const {
+bool TacSkinOptions::ValueExists(std::string_view section, std::string_view key) const { return FindValue(section, key) != nullptr; }
+
+String TacSkinOptions::ReadString(std::string_view section, std::string_view key, const String& defaultValue) const {
   const String* v = FindValue(section, key);
   return v ? *v : defaultValue;
 }
 
-int TacSkinOptions::ReadInteger(const String& section, const String& key, int defaultValue) const {
+int TacSkinOptions::ReadInteger(std::string_view section, std::string_view key, int defaultValue) const {
   const String* v = FindValue(section, key);
   int value;
   return v && TryReadSkinInt(*v, value) ? value : defaultValue;
 }
 
-bool TacSkinOptions::ReadBool(const String& section, const String& key, bool defaultValue) const {
+bool TacSkinOptions::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const {
   const String* v = FindValue(section, key);
   return v ? SkinBool(*v) : defaultValue;
 }
 
-double TacSkinOptions::ReadFloat(const String& section, const String& key, double defaultValue) const {
+double TacSkinOptions::ReadFloat(std::string_view section, std::string_view key, double defaultValue) const {
   const String* v = FindValue(section, key);
   double value;
   return v && TryStrToFloatDot(*v, value) ? value : defaultValue;
 }
 
-String TacSkinOptions::ReadInheritedString(const String& section, const String& key, const String& defaultValue) const {
-  static const String sentinel = "?";
-  std::vector<String> visited;
-  String current = section;
+const String* TacSkinOptions::FindInherited(std::string_view section, std::string_view key) const {
+  // Chains are short: a small array of visited names beats any set.
+  std::string_view visited[MaxParentDepth];
+  int depth = 0;
+  std::string_view current = section;
+  const TacOptionsSection* s = FindSection(current);
   for (;;) {
-    String value = ReadString(current, key, sentinel);
-    if (value != sentinel) return value;
-    visited.push_back(current);
-    const String parent = ReadString(current, "PARENTCLASS", sentinel);
-    if (parent.empty() || parent == sentinel || parent == current || int(visited.size()) >= MaxParentDepth ||
-        std::find(visited.begin(), visited.end(), parent) != visited.end())
-      return defaultValue;
-    current = parent;
+    // A value or parent of "?" counts as absent.
+    const String* v = FindValue(s, key);
+    if (v && *v != "?") return v;
+    visited[depth++] = current;
+    const String* parent = FindValue(s, "PARENTCLASS");
+    if (!parent || parent->empty() || *parent == "?" || *parent == current || depth >= MaxParentDepth ||
+        std::find(visited, visited + depth, std::string_view(*parent)) != visited + depth)
+      return nullptr;
+    current = *parent;
+    s = FindSection(current);
   }
 }
 
-int TacSkinOptions::ReadInheritedInteger(const String& section, const String& key, int defaultValue) const {
-  std::vector<String> visited;
-  String current = section;
+String TacSkinOptions::ReadInheritedString(std::string_view section, std::string_view key, const String& defaultValue) const {
+  const String* v = FindInherited(section, key);
+  return v ? *v : defaultValue;
+}
+
+int TacSkinOptions::ReadInheritedInteger(std::string_view section, std::string_view key, int defaultValue) const {
+  // -1 (or text that is no number) counts as absent at every level.
+  std::string_view visited[MaxParentDepth];
+  int depth = 0;
+  std::string_view current = section;
+  const TacOptionsSection* s = FindSection(current);
   for (;;) {
-    const int value = ReadInteger(current, key, -1);
-    if (value != -1) return visited.empty() ? value : int(ColorToRGB(TColor(value)));
-    visited.push_back(current);
-    const String parent = ReadString(current, "PARENTCLASS", "?");
-    if (parent.empty() || parent == "?" || parent == current || int(visited.size()) >= MaxParentDepth ||
-        std::find(visited.begin(), visited.end(), parent) != visited.end())
+    const String* v = FindValue(s, key);
+    int value;
+    if (v && TryReadSkinInt(*v, value) && value != -1) return depth == 0 ? value : int(ColorToRGB(TColor(value)));
+    visited[depth++] = current;
+    const String* parent = FindValue(s, "PARENTCLASS");
+    if (!parent || parent->empty() || *parent == "?" || *parent == current || depth >= MaxParentDepth ||
+        std::find(visited, visited + depth, std::string_view(*parent)) != visited + depth)
       return defaultValue;
-    current = parent;
+    current = *parent;
+    s = FindSection(current);
   }
 }
 
-bool TacSkinOptions::ReadInheritedBool(const String& section, const String& key, const String& defaultValue) const {
+bool TacSkinOptions::ReadInheritedBool(std::string_view section, std::string_view key, const String& defaultValue) const {
   return SkinBool(ReadInheritedString(section, key, defaultValue));
 }

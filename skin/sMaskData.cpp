@@ -36,8 +36,12 @@ int16_t DetectCornerType(const TsMaskData& md, const TBitmap32& picture) {
 // ---- reference syntax
 
 bool IsJpegReference(const String& value) {
-  const String up = UpperCase(value);
-  return up.find(".JPG") != String::npos || up.find(".JPEG") != String::npos;
+  // ".JPG" or ".JPEG" in any case, found without an upper-cased copy.
+  for (size_t i = value.find('.'); i != String::npos; i = value.find('.', i + 1)) {
+    auto is = [&](size_t at, char c) { return at < value.size() && (value[at] & ~0x20) == c; };
+    if (is(i + 1, 'J') && is(i + 2, 'P') && (is(i + 3, 'G') || (is(i + 3, 'E') && is(i + 4, 'G')))) return true;
+  }
+  return false;
 }
 
 TacRefForm ReferenceForm(const String& value) {
