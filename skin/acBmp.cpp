@@ -259,10 +259,20 @@ void TBmpDecoder::DecodeUncompressed(TBitmap32& bitmap) {
           d[x] = (uint32_t(a) << 24) | (uint32_t(FRed.Get(v)) << 16) | (uint32_t(FGreen.Get(v)) << 8) | FBlue.Get(v);
         }
         break;
-      case 24:
-        for (int x = 0; x < w; ++x, s += 3)
-          d[x] = 0xFF000000u | (uint32_t(s[2]) << 16) | (uint32_t(s[1]) << 8) | s[0];
+      case 24: {
+        int x = 0;
+        if constexpr (std::endian::native == std::endian::little) {
+          // Four bytes read per pixel; the fourth, the next pixel's blue, is
+          // replaced by the alpha. The last pixel of the row is read alone.
+          for (; x + 1 < w; ++x, s += 3) {
+            uint32_t v;
+            std::memcpy(&v, s, 4);
+            d[x] = v | 0xFF000000u;
+          }
+        }
+        for (; x < w; ++x, s += 3) d[x] = 0xFF000000u | (uint32_t(s[2]) << 16) | (uint32_t(s[1]) << 8) | s[0];
         break;
+      }
       case 32:
         if (FRawAlpha) {
           std::memcpy(d, s, size_t(w) * 4);  // already blue, green, red, alpha
