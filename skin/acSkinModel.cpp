@@ -347,16 +347,16 @@ void TacSkinModel::LoadAllMasks() {
 
   for (const String& section : FOptions->SectionNames()) {
     for (const TacOptionsKey& k : FOptions->FindSection(section)->Keys) {
-      if (!k.First) continue;
-      const String& key = k.Name;
-      if (section == GlobalInfo && key == "MASTERBITMAP") continue;
-      const String& value = k.Value;
-      if (value.empty()) continue;
+      if (!k.First || k.Value.empty()) continue;
+      if (section == GlobalInfo && k.Name == "MASTERBITMAP") continue;
+      const TacRefForm form = ReferenceForm(k.Value);
+      if (form == TacRefForm::rfNone) continue;
+      const String key(k.Name), value(k.Value);
       TsMaskData md;
       md.ClassName = section;
       md.PropertyName = key;
       try {
-        switch (ReferenceForm(value)) {
+        switch (form) {
           case TacRefForm::rfNone:
             break;
           case TacRefForm::rfFile: {
@@ -497,7 +497,7 @@ void TacSkinModel::LoadAllPatterns() {
   for (const String& section : FOptions->SectionNames()) {
     for (const TacOptionsKey& k : FOptions->FindSection(section)->Keys) {
       if (!k.First || !IsJpegReference(k.Value)) continue;
-      const String& key = k.Name;
+      const String key(k.Name);
       const String name = UpperCase(k.Value);
       TBitmap32 pic;
       if (!LoadPicture(name, TacPicKind::pkJpeg, false, pic) || pic.Width() <= 0) continue;
@@ -630,13 +630,17 @@ void FillStates(TsGeneralData& g) {
 
 void TacSkinModel::ReadSection(const String& name, TsGeneralData& g) {
   const TacSkinOptions& o = *FOptions;
-  auto num = [&](const char* key, int def) { return o.ReadInheritedInteger(name, key, def); };
+  // Every key below walks the same parent chain: find it once.
+  const TacSkinOptions::TacChain chain = o.InheritanceChain(name);
+  auto num = [&](const char* key, int def) { return TacSkinOptions::ReadInheritedInteger(chain, key, def); };
   auto color = [&](const char* key, int def) { return TColor(num(key, def)); };
+  auto flag = [&](const char* key) { return TacSkinOptions::ReadInheritedBool(chain, key, "0"); };
+  auto text = [&](const char* key, const char* def) { return TacSkinOptions::ReadInheritedString(chain, key, def); };
   g.ClassName = name;
   g.ParentClass = o.ReadString(name, "PARENTCLASS", "");
   g.Color = ColorToRGB(color("COLOR", 0xFFFFFF));
-  g.ReservedBoolean = o.ReadInheritedBool(name, "RESERVEDBOOLEAN", "0");
-  g.GiveOwnFont = o.ReadInheritedBool(name, "GIVEOWNFONT", "0");
+  g.ReservedBoolean = flag("RESERVEDBOOLEAN");
+  g.GiveOwnFont = flag("GIVEOWNFONT");
   g.GlowCount = num("GLOW", 0);
   g.GlowMargin = num("GLOWMARGIN", 0);
   g.ImgTL = g.ImgTR = g.ImgBL = g.ImgBR = -1;
@@ -644,13 +648,13 @@ void TacSkinModel::ReadSection(const String& name, TsGeneralData& g) {
   g.Transparency = num("TRANSPARENCY", 0);
   g.GradientPercent = num("GRADIENTPERCENT", 0);
   g.ImagePercent = num("IMAGEPERCENT", 0);
-  g.GradientData = o.ReadInheritedString(name, "GRADIENTDATA", " ");
+  g.GradientData = text("GRADIENTDATA", " ");
   if (g.GradientData.size() >= 2)
     ParseGradient(name, "GRADIENTDATA", g.GradientData, g.GradientArray);
   else
     g.GradientPercent = 0;
   g.ShowFocus = true;
-  g.FadingEnabled = o.ReadInheritedBool(name, "FADINGENABLED", "0");
+  g.FadingEnabled = flag("FADINGENABLED");
   g.FadingIterations = num("FADINGITERATIONS", 5);
   g.GlowColor = ColorToRGB(color("GCOL", 0xFFFFFF));
   g.GlowSize = uint8_t(num("GSIZE", 0));
@@ -659,7 +663,7 @@ void TacSkinModel::ReadSection(const String& name, TsGeneralData& g) {
     g.HotColor = color("HOTCOLOR", 0xFFFFFF);
     g.HotTransparency = num("HOTTRANSPARENCY", 0);
     g.HotGradientPercent = num("HOTGRADIENTPERCENT", 0);
-    g.HotGradientData = o.ReadInheritedString(name, "HOTGRADIENTDATA", "");
+    g.HotGradientData = text("HOTGRADIENTDATA", "");
     if (g.HotGradientData.size() >= 2)
       ParseGradient(name, "HOTGRADIENTDATA", g.HotGradientData, g.HotGradientArray);
     else

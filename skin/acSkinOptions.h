@@ -4,6 +4,7 @@
 #include "framework/core/SysUtils.h"
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -13,24 +14,21 @@
 // pattern ("$FFFFFFFF" is -1); decimal must fit 32 bits. No blanks allowed.
 bool TryReadSkinInt(std::string_view text, int& value);
 
-// Hash and equality that accept string views, so lookups need no String.
-struct TacStringHash {
-  using is_transparent = void;
-  size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-};
-using TacStringIndex = std::unordered_map<String, size_t, TacStringHash, std::equal_to<>>;
-
+// Names and values are views into the text the options object keeps.
 struct TacOptionsKey {
-  String Name;
-  String Value;
+  std::string_view Name;
+  std::string_view Value;
   bool HasValue = false;  // false for a line without "=": stored, never matched
   bool First = false;     // the first line with a value under this name
 };
 
 struct TacOptionsSection {
-  String Name;
+  std::string_view Name;
   std::vector<TacOptionsKey> Keys;  // file order, repeats kept
-  TacStringIndex FirstKey;          // key name -> index of its first line
+  // Key name -> index of its first line; only for long sections (short ones
+  // are searched in order, which is faster than hashing).
+  std::unordered_map<std::string_view, size_t> FirstKey;
+  const TacOptionsKey* Find(std::string_view key) const;
 };
 
 // Sections and keys are case-sensitive; a repeated section or key is found by
@@ -40,6 +38,11 @@ public:
   // With trimLines false (the override text of CommonSections) lines are
   // taken as written: no trimming of lines, names or values.
   explicit TacSkinOptions(bool trimLines = true) : FTrimLines(trimLines) {}
+  // Views point into the kept text: movable, not copyable.
+  TacSkinOptions(TacSkinOptions&&) = default;
+  TacSkinOptions& operator=(TacSkinOptions&&) = default;
+  TacSkinOptions(const TacSkinOptions&) = delete;
+  TacSkinOptions& operator=(const TacSkinOptions&) = delete;
 
   void SetText(std::string_view text);  // a leading UTF-8 byte-order mark is skipped
   void LoadFromStrings(const TStrings& lines);
@@ -56,8 +59,8 @@ public:
   // the Keys marked First of FindSection give the same without copies.
   std::vector<String> KeyNames(std::string_view section) const;
   // The value of the first line of that key, nil when absent.
-  const String* FindValue(std::string_view section, std::string_view key) const;
-  static const String* FindValue(const TacOptionsSection* section, std::string_view key);
+  const std::string_view* FindValue(std::string_view section, std::string_view key) const;
+  static const std::string_view* FindValue(const TacOptionsSection* section, std::string_view key);
 
   bool ValueExists(std::string_view section, std::string_view key) const;
   String ReadString(std::string_view section, std::string_view key, const String& defaultValue) const;
@@ -75,14 +78,24 @@ public:
   int ReadInheritedInteger(std::string_view section, std::string_view key, int defaultValue) const;
   bool ReadInheritedBool(std::string_view section, std::string_view key, const String& defaultValue) const;
 
+  // The sections an inherited lookup in `section` visits, nearest first
+  // (nil for a parent that does not exist); the key does not change the
+  // chain, so callers reading many keys of one section walk it once.
+  using TacChain = std::vector<const TacOptionsSection*>;
+  TacChain InheritanceChain(std::string_view section) const;
+  static String ReadInheritedString(const TacChain& chain, std::string_view key, const String& defaultValue);
+  static int ReadInheritedInteger(const TacChain& chain, std::string_view key, int defaultValue);
+  static bool ReadInheritedBool(const TacChain& chain, std::string_view key, const String& defaultValue);
+
 private:
+  void Parse();  // FText into sections
   void AddLine(std::string_view line);
-  // Through the "PARENTCLASS" chain; nil when absent.
-  const String* FindInherited(std::string_view section, std::string_view key) const;
 
   bool FTrimLines;
+  std::unique_ptr<char[]> FText;  // what every view points into
+  size_t FTextSize = 0;
   std::vector<TacOptionsSection> FSections;
-  TacStringIndex FFirstSection;
+  std::unordered_map<std::string_view, size_t> FFirstSection;
   std::vector<String> FSectionNames;
   size_t FCurrent = SIZE_MAX;  // section receiving lines, SIZE_MAX before the first
 };

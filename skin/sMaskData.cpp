@@ -39,16 +39,25 @@ int16_t DetectCornerType(const TsMaskData& md, const TBitmap32& picture) {
 
 // ---- reference syntax
 
-bool IsJpegReference(const String& value) {
-  // ".JPG" or ".JPEG" in any case, found without an upper-cased copy.
-  for (size_t i = value.find('.'); i != String::npos; i = value.find('.', i + 1)) {
-    auto is = [&](size_t at, char c) { return at < value.size() && (value[at] & ~0x20) == c; };
-    if (is(i + 1, 'J') && is(i + 2, 'P') && (is(i + 3, 'G') || (is(i + 3, 'E') && is(i + 4, 'G')))) return true;
+namespace {
+
+// Whether text holds word (upper case) in any case, without an upper-cased copy.
+bool ContainsNoCase(std::string_view text, std::string_view word) {
+  if (word.size() > text.size()) return false;
+  for (size_t i = 0; i + word.size() <= text.size(); ++i) {
+    size_t k = 0;
+    while (k < word.size() && (text[i + k] >= 'a' && text[i + k] <= 'z' ? char(text[i + k] - 32) : text[i + k]) == word[k])
+      ++k;
+    if (k == word.size()) return true;
   }
   return false;
 }
 
-TacRefForm ReferenceForm(const String& value) {
+}  // namespace
+
+bool IsJpegReference(std::string_view value) { return ContainsNoCase(value, ".JPG") || ContainsNoCase(value, ".JPEG"); }
+
+TacRefForm ReferenceForm(std::string_view value) {
   if (value.empty()) return TacRefForm::rfNone;
   switch (value[0]) {
     case '!': return TacRefForm::rfFile;
@@ -57,8 +66,8 @@ TacRefForm ReferenceForm(const String& value) {
     case '~': return TacRefForm::rfTexture;
     default: break;
   }
-  if (value.find('#') == String::npos)
-    return UpperCase(value).find(".BMP") != String::npos ? TacRefForm::rfBmpName : TacRefForm::rfNone;
+  if (value.find('#') == std::string_view::npos)
+    return ContainsNoCase(value, ".BMP") ? TacRefForm::rfBmpName : TacRefForm::rfNone;
   return value == "#" ? TacRefForm::rfNone : TacRefForm::rfSharp;
 }
 
