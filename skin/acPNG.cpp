@@ -1,5 +1,7 @@
 #include "skin/acPNG.h"
 
+#include "skin/acInflate.h"
+
 #include <zlib.h>
 
 #if defined(__SSE2__)
@@ -139,7 +141,8 @@ private:
   std::vector<TIdatPart> FIdat;
   uint64_t FIdatBytes = 0;
   size_t FIdatIndex = 0;
-  z_stream FZ{};
+  TacZlibInflater FInflater;
+  z_stream& FZ = FInflater.Z;
   bool FStreamEnded = false;
   // Gamma-corrected 8-bit sample lookup; identity without gAMA.
   std::array<uint8_t, 256> FGamma8{};
@@ -397,7 +400,7 @@ size_t TPngDecoder::InflateUpTo(uint8_t* out, size_t count, String& error) {
       FZ.avail_in = FIdat[FIdatIndex].Length;
       ++FIdatIndex;
     }
-    int rc = inflate(&FZ, Z_NO_FLUSH);
+    int rc = FInflater.Inflate();
     if (rc == Z_STREAM_END) {
       FStreamEnded = true;
       if (FZ.avail_out > 0) {
@@ -429,7 +432,7 @@ void TPngDecoder::CheckNoExcess() {
     }
     FZ.next_out = scratch;
     FZ.avail_out = sizeof scratch;
-    int rc = inflate(&FZ, Z_NO_FLUSH);
+    int rc = FInflater.Inflate();
     if (FZ.avail_out != sizeof scratch) FailDetail("The image data is too long.");
     if (rc == Z_STREAM_END) {
       FStreamEnded = true;
@@ -554,11 +557,7 @@ void TPngDecoder::Decode(TBitmap32& bitmap) {
   std::unique_ptr<uint8_t[]> block(new uint8_t[(blockRows + 1) * (maxRowBytes + 1)]);
   std::vector<uint32_t> passPixels(Interlace ? size_t(w) : 0);
 
-  if (inflateInit(&FZ) != Z_OK) FailDetail("Out of memory.");
-  struct TZGuard {
-    z_stream* Z;
-    ~TZGuard() { inflateEnd(Z); }
-  } guard{&FZ};
+  if (FInflater.Init() != Z_OK) FailDetail("Out of memory.");
 
   for (int p = 0; p < passCount; ++p) {
     const TPass& pass = Interlace ? Adam7[p] : NoInterlace;
