@@ -516,7 +516,18 @@ void TPngDecoder::ConvertRow(const uint8_t* s, uint32_t* d, int count) const {
         if (gamma) {
           for (int x = 0; x < count; ++x, s += 4) d[x] = Bgra(g8[s[0]], g8[s[1]], g8[s[2]], s[3]);
         } else {
-          for (int x = 0; x < count; ++x, s += 4) d[x] = Bgra(s[0], s[1], s[2], s[3]);
+          int x = 0;
+#if defined(__SSE2__)
+          // Bytes R G B A to B G R A, four pixels at a time: swap the red and blue bytes.
+          const __m128i keep = _mm_set1_epi32(int32_t(0xFF00FF00u)), low = _mm_set1_epi32(0xFF);
+          for (; x + 4 <= count; x += 4, s += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+            const __m128i swapped = _mm_or_si128(_mm_and_si128(_mm_srli_epi32(v, 16), low),
+                                                 _mm_slli_epi32(_mm_and_si128(v, low), 16));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), _mm_or_si128(_mm_and_si128(v, keep), swapped));
+          }
+#endif
+          for (; x < count; ++x, s += 4) d[x] = Bgra(s[0], s[1], s[2], s[3]);
         }
       } else {
         for (int x = 0; x < count; ++x, s += 8) {

@@ -142,8 +142,8 @@ void TacSkinOptions::SetText(std::string_view text) {
   text = std::string_view(FText.get(), FTextSize);
   size_t start = 0;
   while (start <= text.size()) {
-    size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) end = text.size();
+    size_t end = start;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
     AddLine(text.substr(start, end - start));
     if (end == text.size()) break;
     // CRLF counts as one line break.

@@ -41,11 +41,12 @@ int16_t DetectCornerType(const TsMaskData& md, const TBitmap32& picture) {
 
 namespace {
 
-// Whether text holds word (upper case) in any case, without an upper-cased copy.
+// Whether text holds word (a "." and upper-case letters) in any case, without
+// an upper-cased copy.
 bool ContainsNoCase(std::string_view text, std::string_view word) {
-  if (word.size() > text.size()) return false;
-  for (size_t i = 0; i + word.size() <= text.size(); ++i) {
-    size_t k = 0;
+  for (size_t i = text.find(word[0]); i != std::string_view::npos && text.size() - i >= word.size();
+       i = text.find(word[0], i + 1)) {
+    size_t k = 1;
     while (k < word.size() && (text[i + k] >= 'a' && text[i + k] <= 'z' ? char(text[i + k] - 32) : text[i + k]) == word[k])
       ++k;
     if (k == word.size()) return true;
