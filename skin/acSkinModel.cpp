@@ -182,6 +182,7 @@ void TacSkinModel::LoadCommon(const TacSkinOptions& options, const TacSkinConver
     FPackage = package;
     FLoadedPixels = 0;
     FPictureCache.clear();
+    FSharedPictures.clear();
     FLookupSections = FLookupMasks = FLookupPatterns = SIZE_MAX;
 
     CommonSkinData.Version = options.ReadFloat(GlobalInfo, "VERSION", 0);
@@ -194,6 +195,7 @@ void TacSkinModel::LoadCommon(const TacSkinOptions& options, const TacSkinConver
     FOptions = nullptr;
     FPackage = nullptr;
     FPictureCache.clear();
+    FSharedPictures.clear();
     CommonSkinData = std::move(old.CommonSkinData);
     gd = std::move(old.gd);
     ma = std::move(old.ma);
@@ -211,6 +213,7 @@ void TacSkinModel::LoadCommon(const TacSkinOptions& options, const TacSkinConver
   FOptions = nullptr;
   FPackage = nullptr;
   FPictureCache.clear();
+  FSharedPictures.clear();
 }
 
 void TacSkinModel::RemoveSkin() {
@@ -345,6 +348,26 @@ void TacSkinModel::LoadAllMasks() {
     }
   }
 
+  // Pictures named more than once are decoded once (LoadPicture's cache);
+  // the others are not copied into it.
+  FSharedPictures.clear();
+  for (const String& section : FOptions->SectionNames()) {
+    for (const TacOptionsKey& k : FOptions->FindSection(section)->Keys) {
+      if (!k.First) continue;
+      const TacRefForm form = ReferenceForm(k.Value);
+      if (form == TacRefForm::rfFile) {
+        const size_t from = k.Value.find_first_not_of('!');
+        if (from != std::string_view::npos) ++FSharedPictures[String(k.Value.substr(from, k.Value.find('!', from) - from))];
+      } else if (form == TacRefForm::rfBmpName) {
+        ++FSharedPictures[UpperCase(k.Value)];
+      }
+    }
+  }
+  auto shared = [&](const String& name) {
+    auto it = FSharedPictures.find(name);
+    return it != FSharedPictures.end() && it->second > 1;
+  };
+
   for (const String& section : FOptions->SectionNames()) {
     for (const TacOptionsKey& k : FOptions->FindSection(section)->Keys) {
       if (!k.First || k.Value.empty()) continue;
@@ -363,7 +386,8 @@ void TacSkinModel::LoadAllMasks() {
             TacFileRef ref;
             if (!ParseFileReference(value, ref)) break;
             TBitmap32 pic;
-            if (!LoadPicture(ref.FileName, ref.IsBmp ? TacPicKind::pkBmp : TacPicKind::pkPng, false, pic, true) ||
+            if (!LoadPicture(ref.FileName, ref.IsBmp ? TacPicKind::pkBmp : TacPicKind::pkPng, false, pic,
+                             shared(ref.FileName)) ||
                 pic.Width() <= 0)
               break;
             if (ref.IsBmp)
@@ -415,7 +439,7 @@ void TacSkinModel::LoadAllMasks() {
           case TacRefForm::rfBmpName: {
             const String name = UpperCase(value);
             TBitmap32 pic;
-            if (!LoadPicture(name, TacPicKind::pkBmp, false, pic, true) || pic.Width() <= 0) break;
+            if (!LoadPicture(name, TacPicKind::pkBmp, false, pic, shared(name)) || pic.Width() <= 0) break;
             MakeSkinBitmap32(pic);
             md.ClassName = UpperCase(section);
             md.PropertyName = UpperCase(key);

@@ -158,4 +158,5 @@ private:
   mutable size_t FLookupSections = SIZE_MAX, FLookupMasks = SIZE_MAX, FLookupPatterns = SIZE_MAX;
   mutable String FKeyBuffer;  // scratch of the mask and pattern lookups
   std::unordered_map<String, TBitmap32> FPictureCache;  // shared pictures of the load in progress
+  std::unordered_map<String, int> FSharedPictures;      // uses of each picture name in the options
 };

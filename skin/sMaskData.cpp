@@ -97,11 +97,15 @@ std::vector<String> SplitWords(const String& text, const char* delimiters) {
 
 // A number at 1-based position pos, len characters, decimal digits only.
 int FixedColumn(const String& value, size_t pos, size_t len) {
-  const String text = pos - 1 < value.size() ? value.substr(pos - 1, len) : String();
+  const std::string_view text = pos - 1 < value.size() ? std::string_view(value).substr(pos - 1, len) : std::string_view();
   bool ok = text.size() == len;
-  for (char c : text) ok = ok && c >= '0' && c <= '9';
-  if (!ok) throw EConvertError("'" + text + "' is not a valid integer value");
-  return std::stoi(text);
+  int v = 0;
+  for (char c : text) {
+    ok = ok && c >= '0' && c <= '9';
+    v = v * 10 + (c - '0');  // at most four digits
+  }
+  if (!ok) throw EConvertError("'" + String(text) + "' is not a valid integer value");
+  return v;
 }
 
 }  // namespace
