@@ -1148,13 +1148,8 @@ void TacSkinModel::RebuildLookups() const {
     FLookupSections = gd.size();
   }
   if (FLookupMasks != ma.size()) {
-    FMaskLookup.clear();
-    FTextureLookup.clear();
-    for (size_t i = 0; i < ma.size(); ++i) {
-      const String key = LookupKey(ma[i].ClassName, ma[i].PropertyName);
-      FMaskLookup.emplace(key, int(i));
-      if (ma[i].ImgType == itisaTexture) FTextureLookup.emplace(key, int(i));
-    }
+    FMaskBuckets.clear();
+    for (size_t i = 0; i < ma.size(); ++i) FMaskBuckets[ma[i].ClassName].push_back(int(i));
     FLookupMasks = ma.size();
   }
   if (FLookupPatterns != pa.size()) {
@@ -1181,15 +1176,19 @@ int TacSkinModel::GetSkinIndex(const String& skinSection) const {
 
 int TacSkinModel::FindMask(const String& section, const String& mask, bool texturesOnly) const {
   RebuildLookups();
-  const auto& table = texturesOnly ? FTextureLookup : FMaskLookup;
-  auto it = table.find(LookupKey(FKeyBuffer, section, mask));
-  if (it == table.end()) return -1;
-  const TsMaskData& md = ma[size_t(it->second)];
-  if (md.ClassName != section || md.PropertyName != mask) {
-    FLookupSections = FLookupMasks = FLookupPatterns = SIZE_MAX;
-    return FindMask(section, mask, texturesOnly);
+  // The section's records in array order: the first of that name wins.
+  auto it = FMaskBuckets.find(section);
+  if (it == FMaskBuckets.end()) return -1;
+  for (const int i : it->second) {
+    const TsMaskData& md = ma[size_t(i)];
+    if (md.ClassName != section) {
+      // The array was edited in place: start the tables afresh.
+      FLookupSections = FLookupMasks = FLookupPatterns = SIZE_MAX;
+      return FindMask(section, mask, texturesOnly);
+    }
+    if (md.PropertyName == mask && (!texturesOnly || md.ImgType == itisaTexture)) return i;
   }
-  return it->second;
+  return -1;
 }
 
 int TacSkinModel::FindPattern(const String& section, const String& pattern) const {

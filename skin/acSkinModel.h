@@ -154,7 +154,8 @@ private:
 
   int64_t FLoadedPixels = 0;  // pictures decoded by the load in progress
   // Lookup tables, rebuilt when the arrays change size.
-  mutable std::unordered_map<String, int> FSectionLookup, FMaskLookup, FTextureLookup, FPatternLookup;
+  mutable std::unordered_map<String, int> FSectionLookup, FPatternLookup;
+  mutable std::unordered_map<String, std::vector<int>> FMaskBuckets;  // section name -> its records
   mutable size_t FLookupSections = SIZE_MAX, FLookupMasks = SIZE_MAX, FLookupPatterns = SIZE_MAX;
   mutable String FKeyBuffer;  // scratch of the mask and pattern lookups
   std::unordered_map<String, TBitmap32> FPictureCache;  // shared pictures of the load in progress
