@@ -147,8 +147,9 @@ private:
   // Gamma-corrected 8-bit sample lookup; identity without gAMA.
   std::array<uint8_t, 256> FGamma8{};
   // 16-bit sample to corrected 8-bit, so that gamma works on the full
-  // precision; empty without gAMA (the high byte is used then).
-  std::vector<uint8_t> FGamma16;
+  // precision; nil without gAMA (the high byte is used then). Points into
+  // the thread's gamma tables, unchanged while this decoder runs.
+  const uint8_t* FGamma16 = nullptr;
   // Indexed and grey pictures of 8 bits or less map samples through this.
   std::array<uint32_t, 256> FLut{};
 };
@@ -307,41 +308,74 @@ void TPngDecoder::ReadChunks() {
   if (FIdatBytes == 0) FailDetail("The image has no data (IDAT).");
 }
 
+namespace {
+
+// Gamma tables of the last gAMA value seen on this thread: the pictures of a
+// skin usually share one, and the 16-bit table costs hundreds of pow calls.
+struct TGammaTables {
+  uint32_t Gamma8 = 0, Gamma16 = 0;  // 0: not built
+  std::array<uint8_t, 256> Table8{};
+  std::unique_ptr<uint8_t[]> Table16;
+};
+
+TGammaTables& GammaTables() {
+  static thread_local TGammaTables tables;
+  return tables;
+}
+
+// 16-bit sample v to round(255 * (v / 65535)^exponent), for every v.
+void BuildGamma16(double exponent, uint8_t* table) {
+  // The mapping is monotonic: find where each output value starts instead of
+  // evaluating all 65536 samples.
+  auto out = [exponent](int v) { return int(std::lround(255.0 * std::pow(v / 65535.0, exponent))); };
+  int start = 0;
+  for (int k = 1; k <= 255; ++k) {
+    // The inverse function gives the start; when it falls well between two
+    // samples no rounding can disagree, otherwise confirm with the forward one.
+    const double inverse = 65535.0 * std::pow((k - 0.5) / 255.0, 1.0 / exponent);
+    const int guess = inverse >= 65536.0 ? 65536 : std::max(start, int(std::ceil(inverse)));
+    const bool clear = inverse < 65535.0 && guess > start && std::abs(inverse - std::nearbyint(inverse)) > 1e-3;
+    if (clear || ((guess == start || out(guess - 1) < k) && (guess == 65536 || out(guess) >= k))) {
+      std::fill(table + start, table + guess, uint8_t(k - 1));
+      start = guess;
+      continue;
+    }
+    int lo = start, hi = 65536;  // first v in [lo, hi) with out(v) >= k, or hi
+    while (lo < hi) {
+      const int mid = lo + (hi - lo) / 2;
+      if (out(mid) >= k)
+        hi = mid;
+      else
+        lo = mid + 1;
+    }
+    std::fill(table + start, table + lo, uint8_t(k - 1));
+    start = lo;
+  }
+  std::fill(table + start, table + 65536, uint8_t(255));
+}
+
+}  // namespace
+
 void TPngDecoder::BuildTables() {
   for (int i = 0; i < 256; ++i) FGamma8[i] = uint8_t(i);
   if (Gamma != 0) {
     // Correct from the file's gamma to a display gamma of 2.2.
-    double exponent = 1.0 / (double(Gamma) / 100000.0 * 2.2);
+    const double exponent = 1.0 / (double(Gamma) / 100000.0 * 2.2);
+    TGammaTables& cache = GammaTables();
     if (BitDepth < 16) {
-      for (int i = 0; i < 256; ++i)
-        FGamma8[i] = uint8_t(std::lround(255.0 * std::pow(i / 255.0, exponent)));
-    } else {
-      // The mapping is monotonic: find where each output value starts
-      // instead of evaluating all 65536 samples.
-      auto out = [exponent](int v) { return int(std::lround(255.0 * std::pow(v / 65535.0, exponent))); };
-      FGamma16.assign(65536, 0);
-      int start = 0;
-      for (int k = 1; k <= 255; ++k) {
-        // Guess by the inverse function, confirm with the forward one.
-        double inverse = 65535.0 * std::pow((k - 0.5) / 255.0, 1.0 / exponent);
-        int guess = inverse >= 65536.0 ? 65536 : std::max(start, int(std::ceil(inverse)));
-        if ((guess == start || out(guess - 1) < k) && (guess == 65536 || out(guess) >= k)) {
-          std::fill(FGamma16.begin() + start, FGamma16.begin() + guess, uint8_t(k - 1));
-          start = guess;
-          continue;
-        }
-        int lo = start, hi = 65536;  // first v in [lo, hi) with out(v) >= k, or hi
-        while (lo < hi) {
-          int mid = lo + (hi - lo) / 2;
-          if (out(mid) >= k)
-            hi = mid;
-          else
-            lo = mid + 1;
-        }
-        std::fill(FGamma16.begin() + start, FGamma16.begin() + lo, uint8_t(k - 1));
-        start = lo;
+      if (cache.Gamma8 != Gamma) {
+        for (int i = 0; i < 256; ++i) cache.Table8[i] = uint8_t(std::lround(255.0 * std::pow(i / 255.0, exponent)));
+        cache.Gamma8 = Gamma;
       }
-      std::fill(FGamma16.begin() + start, FGamma16.end(), uint8_t(255));
+      FGamma8 = cache.Table8;
+    } else {
+      if (cache.Gamma16 != Gamma) {
+        cache.Gamma16 = 0;
+        if (!cache.Table16) cache.Table16.reset(new uint8_t[65536]);
+        BuildGamma16(exponent, cache.Table16.get());
+        cache.Gamma16 = Gamma;
+      }
+      FGamma16 = cache.Table16.get();
     }
   }
   if (ColorType == 3) {
@@ -367,7 +401,7 @@ TColor TPngDecoder::Background() const {
   if (!HasBkgd) return clNone;
   auto s16 = [&](uint16_t v) -> uint8_t {
     if (BitDepth != 16) return FGamma8[uint8_t(v)];
-    return FGamma16.empty() ? uint8_t(v >> 8) : FGamma16[v];
+    return FGamma16 ? FGamma16[v] : uint8_t(v >> 8);
   };
   switch (ColorType) {
     case 3:
@@ -447,7 +481,7 @@ void TPngDecoder::CheckNoExcess() {
 void TPngDecoder::ConvertRow(const uint8_t* s, uint32_t* d, int count) const {
   const bool gamma = Gamma != 0;
   const uint8_t* g8 = FGamma8.data();
-  const uint8_t* g16 = FGamma16.empty() ? nullptr : FGamma16.data();
+  const uint8_t* g16 = FGamma16;
   switch (ColorType) {
     case 3:
     case 0:
