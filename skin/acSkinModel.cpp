@@ -963,18 +963,45 @@ void TacSkinModel::AdjustImages() {
 // ---- indexes
 
 void TacSkinModel::InitMaskIndexes() {
+  std::vector<const String*> chain;
+  std::vector<const std::vector<int>*> buckets;
   for (int i = 0; i < int(gd.size()); ++i) {
     TsGeneralData& g = gd[size_t(i)];
     if (g.ClassName == GlobalInfo) continue;
     const String& name = g.ClassName;
-    g.BorderIndex = GetMaskIndex(i, name, "BORDERSMASK");
-    g.ImgTL = GetMaskIndex(i, name, "IMGTOPLEFT");
-    g.ImgTR = GetMaskIndex(i, name, "IMGTOPRIGHT");
-    g.ImgBL = GetMaskIndex(i, name, "IMGBTMLEFT");
-    g.ImgBR = GetMaskIndex(i, name, "IMGBTMRIGHT");
-    g.TextureNormal = g.Props[0].TextureIndex = GetTextureIndex(i, name, "PATTERN");
+    // Seven lookups walk the same parent chain: walk it once (the lookup
+    // itself records the sections it visits) and scan their records.
+    chain.clear();
+    LookupWithParents(i, name, [&](const String& section) {
+      chain.push_back(&section);
+      return -1;
+    });
+    RebuildLookups();
+    buckets.clear();
+    for (const String* section : chain) {
+      auto it = FMaskBuckets.find(*section);
+      buckets.push_back(it == FMaskBuckets.end() ? nullptr : &it->second);
+    }
+    auto find = [&](const char* key, bool texturesOnly) {
+      for (size_t k = 0; k < chain.size(); ++k) {
+        if (!buckets[k]) continue;
+        for (const int m : *buckets[k]) {
+          const TsMaskData& md = ma[size_t(m)];
+          if (md.ClassName != *chain[k])  // tables out of date: the general way
+            return texturesOnly ? GetTextureIndex(i, name, key) : GetMaskIndex(i, name, key);
+          if (md.PropertyName == key && (!texturesOnly || md.ImgType == itisaTexture)) return m;
+        }
+      }
+      return -1;
+    };
+    g.BorderIndex = find("BORDERSMASK", false);
+    g.ImgTL = find("IMGTOPLEFT", false);
+    g.ImgTR = find("IMGTOPRIGHT", false);
+    g.ImgBL = find("IMGBTMLEFT", false);
+    g.ImgBR = find("IMGBTMRIGHT", false);
+    g.TextureNormal = g.Props[0].TextureIndex = find("PATTERN", true);
     // A one-state section shows its normal texture in both states.
-    g.Props[1].TextureIndex = g.States > 1 ? GetTextureIndex(i, name, "HOTPATTERN") : g.Props[0].TextureIndex;
+    g.Props[1].TextureIndex = g.States > 1 ? find("HOTPATTERN", true) : g.Props[0].TextureIndex;
   }
 }
 
