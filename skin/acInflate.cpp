@@ -85,7 +85,7 @@ bool TacZlibInflater::Gather(int count, bool& progress) {
   return FHave == count;
 }
 
-int TacZlibInflater::Inflate() {
+int TacZlibInflater::Inflate(int flush) {
   // As zlib: Z_BUF_ERROR when a call could neither consume nor produce.
   bool progress = false;
   for (;;) {
@@ -109,7 +109,7 @@ int TacZlibInflater::Inflate() {
       case TacPhase::Data: {
         const uInt inBefore = Z.avail_in;
         uint8_t* const out = Z.next_out;
-        const int rc = inflate(&Z, Z_NO_FLUSH);
+        const int rc = inflate(&Z, flush == Z_FINISH ? Z_FINISH : Z_NO_FLUSH);
         const size_t produced = size_t(Z.next_out - out);
         if (produced > 0) FAdler = Adler32(FAdler, out, produced);
         if (produced > 0 || Z.avail_in != inBefore) progress = true;

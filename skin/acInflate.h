@@ -23,7 +23,10 @@ public:
 
   // Z_OK, or zlib's error when it cannot start (out of memory).
   int Init();
-  int Inflate();
+  // Z_FINISH tells that the output space holds all that is left: zlib then
+  // keeps no window copy when the stream ends in this call. The results
+  // are those of Z_NO_FLUSH either way.
+  int Inflate(int flush = Z_NO_FLUSH);
 
   z_stream Z{};
 

@@ -131,7 +131,7 @@ private:
   void BuildTables();
   void Decode(TBitmap32& bitmap);
   // Inflates up to count bytes; on a short or corrupt stream, error says why.
-  size_t InflateUpTo(uint8_t* out, size_t count, String& error);
+  size_t InflateUpTo(uint8_t* out, size_t count, String& error, bool last);
   void CheckNoExcess();
   void ConvertRow(const uint8_t* src, uint32_t* dst, int count) const;
   TColor Background() const;
@@ -421,7 +421,7 @@ TColor TPngDecoder::Background() const {
   }
 }
 
-size_t TPngDecoder::InflateUpTo(uint8_t* out, size_t count, String& error) {
+size_t TPngDecoder::InflateUpTo(uint8_t* out, size_t count, String& error, bool last) {
   FZ.next_out = out;
   FZ.avail_out = uInt(count);
   while (FZ.avail_out > 0) {
@@ -434,7 +434,7 @@ size_t TPngDecoder::InflateUpTo(uint8_t* out, size_t count, String& error) {
       FZ.avail_in = FIdat[FIdatIndex].Length;
       ++FIdatIndex;
     }
-    int rc = FInflater.Inflate();
+    int rc = FInflater.Inflate(last ? Z_FINISH : Z_NO_FLUSH);
     if (rc == Z_STREAM_END) {
       FStreamEnded = true;
       if (FZ.avail_out > 0) {
@@ -596,9 +596,12 @@ void TPngDecoder::Decode(TBitmap32& bitmap) {
 
   bitmap.SetSize(w, h);
   // Rows are inflated many at a time (one zlib call per block, not per row);
-  // a block of about 16 KiB stays in the first-level cache until converted.
+  // a block of about 16 KiB stays in the first-level cache until converted,
+  // while a small picture is inflated in one call (zlib then keeps no window).
   // The row before the block is kept in front of it.
-  const size_t blockRows = std::clamp<size_t>((size_t(1) << 14) / (maxRowBytes + 1), 1, size_t(h));
+  const size_t blockRows = rawSize <= (uint64_t(1) << 18)
+                               ? size_t(h)
+                               : std::clamp<size_t>((size_t(1) << 14) / (maxRowBytes + 1), 1, size_t(h));
   std::unique_ptr<uint8_t[]> block(new uint8_t[(blockRows + 1) * (maxRowBytes + 1)]);
   std::vector<uint32_t> passPixels(Interlace ? size_t(w) : 0);
 
@@ -614,7 +617,8 @@ void TPngDecoder::Decode(TBitmap32& bitmap) {
     for (int r0 = 0; r0 < ph;) {
       const size_t want = std::min<size_t>(blockRows, size_t(ph - r0));
       String error;
-      const size_t rows = InflateUpTo(first, want * stride, error) / stride;
+      const bool last = p == passCount - 1 && r0 + int(want) == ph;  // the rest of the image data
+      const size_t rows = InflateUpTo(first, want * stride, error, last) / stride;
       for (size_t k = 0; k < rows; ++k) {
         uint8_t* cur = first + k * stride;
         Unfilter(cur[0], cur + 1, cur - stride + 1, rowBytes, bpp);

@@ -36,7 +36,7 @@ public:
       FZ.avail_in = uInt(avail);
       const uInt chunk = uInt(std::min<int64_t>(left, 1 << 30));
       FZ.avail_out = chunk;
-      const int ret = FInflater.Inflate();
+      const int ret = FInflater.Inflate(Z_FINISH);  // the caller wants the whole entry
       left -= chunk - FZ.avail_out;
       FSource.Seek(avail - int64_t(FZ.avail_in), soCurrent);
       if (ret == Z_STREAM_END) {
