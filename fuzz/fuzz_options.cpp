@@ -38,8 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
   TacSkinModel model;
   if (text.size() >= 4 && text.compare(0, 2, "~~") == 0) {
-    model.SetHueOffset(int8_t(text[2]) * 3);
-    model.SetSaturation(int8_t(text[3]));
+    // One byte repeated fills the whole int: the extremes are reachable.
+    model.SetHueOffset(int32_t(uint8_t(text[2]) * 0x01010101u));
+    model.SetSaturation(int32_t(uint8_t(text[3]) * 0x01010101u));
     text.erase(0, 4);
   }
   const size_t split = text.find("\n%%\n");

@@ -1,12 +1,19 @@
 #include "skin/acPNG.h"
 
+#include "skin/acInflate.h"
+
 #include <zlib.h>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -61,17 +68,29 @@ inline uint8_t Paeth(int a, int b, int c) {
   return uint8_t(threshold <= lo ? hi : t0);
 }
 
+// Byte-wise sum of two rows (the Up filter): 16 bytes at a time where SIMD
+// exists; row and prev never overlap.
+void AddRow(uint8_t* row, const uint8_t* prev, size_t len) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  for (; i + 16 <= len; i += 16) {
+    const __m128i r = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
+    const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(prev + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), _mm_add_epi8(r, p));
+  }
+#endif
+  for (; i < len; ++i) row[i] = uint8_t(row[i] + prev[i]);
+}
+
 // Undoes one row's filter in place; prev is the unfiltered previous row of the
 // same pass (all zero for the first). Both rows hold `len` bytes.
 void Unfilter(int filter, uint8_t* row, const uint8_t* prev, size_t len, size_t bpp) {
+  if (filter < 0 || filter > 4) FailDetail(Format("Invalid row filter type %d.", filter));
+  if (filter == 0) return;
+  if (filter == 2) return AddRow(row, prev, len);
   switch (filter) {
-    case 0:
-      break;
     case 1:
       for (size_t i = bpp; i < len; ++i) row[i] = uint8_t(row[i] + row[i - bpp]);
-      break;
-    case 2:
-      for (size_t i = 0; i < len; ++i) row[i] = uint8_t(row[i] + prev[i]);
       break;
     case 3:
       for (size_t i = 0; i < bpp && i < len; ++i) row[i] = uint8_t(row[i] + (prev[i] >> 1));
@@ -81,8 +100,6 @@ void Unfilter(int filter, uint8_t* row, const uint8_t* prev, size_t len, size_t 
       for (size_t i = 0; i < bpp && i < len; ++i) row[i] = uint8_t(row[i] + prev[i]);
       for (size_t i = bpp; i < len; ++i) row[i] = uint8_t(row[i] + Paeth(row[i - bpp], prev[i], prev[i - bpp]));
       break;
-    default:
-      FailDetail(Format("Invalid row filter type %d.", filter));
   }
 }
 
@@ -113,7 +130,8 @@ private:
   void ReadBkgd(const uint8_t* p, uint32_t len);
   void BuildTables();
   void Decode(TBitmap32& bitmap);
-  void InflateExact(uint8_t* out, size_t count);
+  // Inflates up to count bytes; on a short or corrupt stream, error says why.
+  size_t InflateUpTo(uint8_t* out, size_t count, String& error, bool last);
   void CheckNoExcess();
   void ConvertRow(const uint8_t* src, uint32_t* dst, int count) const;
   TColor Background() const;
@@ -123,13 +141,15 @@ private:
   std::vector<TIdatPart> FIdat;
   uint64_t FIdatBytes = 0;
   size_t FIdatIndex = 0;
-  z_stream FZ{};
+  TacZlibInflater FInflater;
+  z_stream& FZ = FInflater.Z;
   bool FStreamEnded = false;
   // Gamma-corrected 8-bit sample lookup; identity without gAMA.
   std::array<uint8_t, 256> FGamma8{};
   // 16-bit sample to corrected 8-bit, so that gamma works on the full
-  // precision; empty without gAMA (the high byte is used then).
-  std::vector<uint8_t> FGamma16;
+  // precision; nil without gAMA (the high byte is used then). Points into
+  // the thread's gamma tables, unchanged while this decoder runs.
+  const uint8_t* FGamma16 = nullptr;
   // Indexed and grey pictures of 8 bits or less map samples through this.
   std::array<uint32_t, 256> FLut{};
 };
@@ -288,41 +308,74 @@ void TPngDecoder::ReadChunks() {
   if (FIdatBytes == 0) FailDetail("The image has no data (IDAT).");
 }
 
+namespace {
+
+// Gamma tables of the last gAMA value seen on this thread: the pictures of a
+// skin usually share one, and the 16-bit table costs hundreds of pow calls.
+struct TGammaTables {
+  uint32_t Gamma8 = 0, Gamma16 = 0;  // 0: not built
+  std::array<uint8_t, 256> Table8{};
+  std::unique_ptr<uint8_t[]> Table16;
+};
+
+TGammaTables& GammaTables() {
+  static thread_local TGammaTables tables;
+  return tables;
+}
+
+// 16-bit sample v to round(255 * (v / 65535)^exponent), for every v.
+void BuildGamma16(double exponent, uint8_t* table) {
+  // The mapping is monotonic: find where each output value starts instead of
+  // evaluating all 65536 samples.
+  auto out = [exponent](int v) { return int(std::lround(255.0 * std::pow(v / 65535.0, exponent))); };
+  int start = 0;
+  for (int k = 1; k <= 255; ++k) {
+    // The inverse function gives the start; when it falls well between two
+    // samples no rounding can disagree, otherwise confirm with the forward one.
+    const double inverse = 65535.0 * std::pow((k - 0.5) / 255.0, 1.0 / exponent);
+    const int guess = inverse >= 65536.0 ? 65536 : std::max(start, int(std::ceil(inverse)));
+    const bool clear = inverse < 65535.0 && guess > start && std::abs(inverse - std::nearbyint(inverse)) > 1e-3;
+    if (clear || ((guess == start || out(guess - 1) < k) && (guess == 65536 || out(guess) >= k))) {
+      std::fill(table + start, table + guess, uint8_t(k - 1));
+      start = guess;
+      continue;
+    }
+    int lo = start, hi = 65536;  // first v in [lo, hi) with out(v) >= k, or hi
+    while (lo < hi) {
+      const int mid = lo + (hi - lo) / 2;
+      if (out(mid) >= k)
+        hi = mid;
+      else
+        lo = mid + 1;
+    }
+    std::fill(table + start, table + lo, uint8_t(k - 1));
+    start = lo;
+  }
+  std::fill(table + start, table + 65536, uint8_t(255));
+}
+
+}  // namespace
+
 void TPngDecoder::BuildTables() {
   for (int i = 0; i < 256; ++i) FGamma8[i] = uint8_t(i);
   if (Gamma != 0) {
     // Correct from the file's gamma to a display gamma of 2.2.
-    double exponent = 1.0 / (double(Gamma) / 100000.0 * 2.2);
+    const double exponent = 1.0 / (double(Gamma) / 100000.0 * 2.2);
+    TGammaTables& cache = GammaTables();
     if (BitDepth < 16) {
-      for (int i = 0; i < 256; ++i)
-        FGamma8[i] = uint8_t(std::lround(255.0 * std::pow(i / 255.0, exponent)));
-    } else {
-      // The mapping is monotonic: find where each output value starts
-      // instead of evaluating all 65536 samples.
-      auto out = [exponent](int v) { return int(std::lround(255.0 * std::pow(v / 65535.0, exponent))); };
-      FGamma16.assign(65536, 0);
-      int start = 0;
-      for (int k = 1; k <= 255; ++k) {
-        // Guess by the inverse function, confirm with the forward one.
-        double inverse = 65535.0 * std::pow((k - 0.5) / 255.0, 1.0 / exponent);
-        int guess = inverse >= 65536.0 ? 65536 : std::max(start, int(std::ceil(inverse)));
-        if ((guess == start || out(guess - 1) < k) && (guess == 65536 || out(guess) >= k)) {
-          std::fill(FGamma16.begin() + start, FGamma16.begin() + guess, uint8_t(k - 1));
-          start = guess;
-          continue;
-        }
-        int lo = start, hi = 65536;  // first v in [lo, hi) with out(v) >= k, or hi
-        while (lo < hi) {
-          int mid = lo + (hi - lo) / 2;
-          if (out(mid) >= k)
-            hi = mid;
-          else
-            lo = mid + 1;
-        }
-        std::fill(FGamma16.begin() + start, FGamma16.begin() + lo, uint8_t(k - 1));
-        start = lo;
+      if (cache.Gamma8 != Gamma) {
+        for (int i = 0; i < 256; ++i) cache.Table8[i] = uint8_t(std::lround(255.0 * std::pow(i / 255.0, exponent)));
+        cache.Gamma8 = Gamma;
       }
-      std::fill(FGamma16.begin() + start, FGamma16.end(), uint8_t(255));
+      FGamma8 = cache.Table8;
+    } else {
+      if (cache.Gamma16 != Gamma) {
+        cache.Gamma16 = 0;
+        if (!cache.Table16) cache.Table16.reset(new uint8_t[65536]);
+        BuildGamma16(exponent, cache.Table16.get());
+        cache.Gamma16 = Gamma;
+      }
+      FGamma16 = cache.Table16.get();
     }
   }
   if (ColorType == 3) {
@@ -348,7 +401,7 @@ TColor TPngDecoder::Background() const {
   if (!HasBkgd) return clNone;
   auto s16 = [&](uint16_t v) -> uint8_t {
     if (BitDepth != 16) return FGamma8[uint8_t(v)];
-    return FGamma16.empty() ? uint8_t(v >> 8) : FGamma16[v];
+    return FGamma16 ? FGamma16[v] : uint8_t(v >> 8);
   };
   switch (ColorType) {
     case 3:
@@ -368,26 +421,37 @@ TColor TPngDecoder::Background() const {
   }
 }
 
-void TPngDecoder::InflateExact(uint8_t* out, size_t count) {
+size_t TPngDecoder::InflateUpTo(uint8_t* out, size_t count, String& error, bool last) {
   FZ.next_out = out;
   FZ.avail_out = uInt(count);
   while (FZ.avail_out > 0) {
     if (FZ.avail_in == 0) {
-      if (FIdatIndex >= FIdat.size() || FStreamEnded) FailDetail("The image data is too short.");
+      if (FIdatIndex >= FIdat.size() || FStreamEnded) {
+        error = "The image data is too short.";
+        break;
+      }
       FZ.next_in = const_cast<Bytef*>(FIdat[FIdatIndex].Data);
       FZ.avail_in = FIdat[FIdatIndex].Length;
       ++FIdatIndex;
     }
-    int rc = inflate(&FZ, Z_NO_FLUSH);
+    int rc = FInflater.Inflate(last ? Z_FINISH : Z_NO_FLUSH);
     if (rc == Z_STREAM_END) {
       FStreamEnded = true;
-      if (FZ.avail_out > 0) FailDetail("The image data is too short.");
+      if (FZ.avail_out > 0) {
+        error = "The image data is too short.";
+        break;
+      }
     } else if (rc == Z_BUF_ERROR) {
-      if (FZ.avail_in != 0) FailDetail("Corrupt compressed image data.");
+      if (FZ.avail_in != 0) {
+        error = "Corrupt compressed image data.";
+        break;
+      }
     } else if (rc != Z_OK) {
-      FailDetail(String("Corrupt compressed image data") + (FZ.msg ? String(" (") + FZ.msg + ")." : String(".")));
+      error = String("Corrupt compressed image data") + (FZ.msg ? String(" (") + FZ.msg + ")." : String("."));
+      break;
     }
   }
+  return count - FZ.avail_out;
 }
 
 // Decompressed bytes beyond the last row mean the header and the data disagree.
@@ -402,7 +466,7 @@ void TPngDecoder::CheckNoExcess() {
     }
     FZ.next_out = scratch;
     FZ.avail_out = sizeof scratch;
-    int rc = inflate(&FZ, Z_NO_FLUSH);
+    int rc = FInflater.Inflate();
     if (FZ.avail_out != sizeof scratch) FailDetail("The image data is too long.");
     if (rc == Z_STREAM_END) {
       FStreamEnded = true;
@@ -417,7 +481,7 @@ void TPngDecoder::CheckNoExcess() {
 void TPngDecoder::ConvertRow(const uint8_t* s, uint32_t* d, int count) const {
   const bool gamma = Gamma != 0;
   const uint8_t* g8 = FGamma8.data();
-  const uint8_t* g16 = FGamma16.empty() ? nullptr : FGamma16.data();
+  const uint8_t* g16 = FGamma16;
   switch (ColorType) {
     case 3:
     case 0:
@@ -486,7 +550,18 @@ void TPngDecoder::ConvertRow(const uint8_t* s, uint32_t* d, int count) const {
         if (gamma) {
           for (int x = 0; x < count; ++x, s += 4) d[x] = Bgra(g8[s[0]], g8[s[1]], g8[s[2]], s[3]);
         } else {
-          for (int x = 0; x < count; ++x, s += 4) d[x] = Bgra(s[0], s[1], s[2], s[3]);
+          int x = 0;
+#if defined(__SSE2__)
+          // Bytes R G B A to B G R A, four pixels at a time: swap the red and blue bytes.
+          const __m128i keep = _mm_set1_epi32(int32_t(0xFF00FF00u)), low = _mm_set1_epi32(0xFF);
+          for (; x + 4 <= count; x += 4, s += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+            const __m128i swapped = _mm_or_si128(_mm_and_si128(_mm_srli_epi32(v, 16), low),
+                                                 _mm_slli_epi32(_mm_and_si128(v, low), 16));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), _mm_or_si128(_mm_and_si128(v, keep), swapped));
+          }
+#endif
+          for (; x < count; ++x, s += 4) d[x] = Bgra(s[0], s[1], s[2], s[3]);
         }
       } else {
         for (int x = 0; x < count; ++x, s += 8) {
@@ -520,35 +595,45 @@ void TPngDecoder::Decode(TBitmap32& bitmap) {
   if (rawSize > FIdatBytes * MaxInflateRatio + 1024) FailDetail("The image data is too short.");
 
   bitmap.SetSize(w, h);
-  std::vector<uint8_t> rows(2 * (maxRowBytes + 1), 0);
+  // Rows are inflated many at a time (one zlib call per block, not per row);
+  // a block of about 16 KiB stays in the first-level cache until converted,
+  // while a small picture is inflated in one call (zlib then keeps no window).
+  // The row before the block is kept in front of it.
+  const size_t blockRows = rawSize <= (uint64_t(1) << 18)
+                               ? size_t(h)
+                               : std::clamp<size_t>((size_t(1) << 14) / (maxRowBytes + 1), 1, size_t(h));
+  std::unique_ptr<uint8_t[]> block(new uint8_t[(blockRows + 1) * (maxRowBytes + 1)]);
   std::vector<uint32_t> passPixels(Interlace ? size_t(w) : 0);
 
-  if (inflateInit(&FZ) != Z_OK) FailDetail("Out of memory.");
-  struct TZGuard {
-    z_stream* Z;
-    ~TZGuard() { inflateEnd(Z); }
-  } guard{&FZ};
+  if (FInflater.Init() != Z_OK) FailDetail("Out of memory.");
 
   for (int p = 0; p < passCount; ++p) {
     const TPass& pass = Interlace ? Adam7[p] : NoInterlace;
     int pw = PassExtent(w, pass.X0, pass.DX), ph = PassExtent(h, pass.Y0, pass.DY);
     if (pw == 0 || ph == 0) continue;
-    size_t rowBytes = size_t((uint64_t(pw) * bitsPerPixel + 7) / 8);
-    uint8_t* cur = rows.data();
-    uint8_t* prev = rows.data() + maxRowBytes + 1;
-    std::memset(prev, 0, rowBytes + 1);
-    for (int r = 0; r < ph; ++r) {
-      InflateExact(cur, rowBytes + 1);
-      Unfilter(cur[0], cur + 1, prev + 1, rowBytes, bpp);
-      int y = pass.Y0 + r * pass.DY;
-      if (!Interlace) {
-        ConvertRow(cur + 1, bitmap.ScanLine(y), pw);
-      } else {
-        ConvertRow(cur + 1, passPixels.data(), pw);
-        uint32_t* dst = bitmap.ScanLine(y) + pass.X0;
-        for (int i = 0; i < pw; ++i) dst[size_t(i) * pass.DX] = passPixels[i];
+    const size_t rowBytes = size_t((uint64_t(pw) * bitsPerPixel + 7) / 8), stride = rowBytes + 1;
+    uint8_t* const first = block.get() + stride;  // block rows follow the kept row
+    std::memset(block.get(), 0, stride);
+    for (int r0 = 0; r0 < ph;) {
+      const size_t want = std::min<size_t>(blockRows, size_t(ph - r0));
+      String error;
+      const bool last = p == passCount - 1 && r0 + int(want) == ph;  // the rest of the image data
+      const size_t rows = InflateUpTo(first, want * stride, error, last) / stride;
+      for (size_t k = 0; k < rows; ++k) {
+        uint8_t* cur = first + k * stride;
+        Unfilter(cur[0], cur + 1, cur - stride + 1, rowBytes, bpp);
+        const int y = pass.Y0 + (r0 + int(k)) * pass.DY;
+        if (!Interlace) {
+          ConvertRow(cur + 1, bitmap.ScanLine(y), pw);
+        } else {
+          ConvertRow(cur + 1, passPixels.data(), pw);
+          uint32_t* dst = bitmap.ScanLine(y) + pass.X0;
+          for (int i = 0; i < pw; ++i) dst[size_t(i) * pass.DX] = passPixels[i];
+        }
       }
-      std::swap(cur, prev);
+      if (!error.empty()) FailDetail(error);
+      std::memcpy(block.get(), first + (rows - 1) * stride, stride);
+      r0 += int(rows);
     }
   }
   CheckNoExcess();

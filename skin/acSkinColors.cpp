@@ -31,6 +31,9 @@ void SetSkinPlatform(const TacSkinPlatform& platform) {
 
 TColor ChangeHue(TColor color, int offset) {
   if (offset == 0) return color;
+  // Any int is allowed. Reduced, h + offset cannot overflow; 360 is even, so
+  // round(h + offset) keeps its half-to-even result modulo 360.
+  offset %= 360;
   const int r = GetRValue(color), g = GetGValue(color), b = GetBValue(color);
   const int mx = std::max({r, g, b}), mn = std::min({r, g, b});
   if (mx == mn) return color;  // grey, black included: no hue
@@ -45,7 +48,7 @@ TColor ChangeHue(TColor color, int offset) {
   else
     h = 60.0 * (4.0 + (r - g) / d);
   if (h < 0) h += 360.0;
-  int nh = RoundEven(h + double(offset)) % 360;
+  int nh = RoundEven(h + double(offset)) % 360;  // h + offset in (-360, 720)
   if (nh < 0) nh += 360;
   const int sector = nh / 60;
   const double f = nh / 60.0 - sector;

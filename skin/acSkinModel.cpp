@@ -181,6 +181,8 @@ void TacSkinModel::LoadCommon(const TacSkinOptions& options, const TacSkinConver
     FOptions = &options;
     FPackage = package;
     FLoadedPixels = 0;
+    FPictureCache.clear();
+    FSharedPictures.clear();
     FLookupSections = FLookupMasks = FLookupPatterns = SIZE_MAX;
 
     CommonSkinData.Version = options.ReadFloat(GlobalInfo, "VERSION", 0);
@@ -192,6 +194,8 @@ void TacSkinModel::LoadCommon(const TacSkinOptions& options, const TacSkinConver
   } catch (...) {
     FOptions = nullptr;
     FPackage = nullptr;
+    FPictureCache.clear();
+    FSharedPictures.clear();
     CommonSkinData = std::move(old.CommonSkinData);
     gd = std::move(old.gd);
     ma = std::move(old.ma);
@@ -208,6 +212,8 @@ void TacSkinModel::LoadCommon(const TacSkinOptions& options, const TacSkinConver
   }
   FOptions = nullptr;
   FPackage = nullptr;
+  FPictureCache.clear();
+  FSharedPictures.clear();
 }
 
 void TacSkinModel::RemoveSkin() {
@@ -221,7 +227,7 @@ void TacSkinModel::RemoveSkin() {
 
 // ---- pictures
 
-bool TacSkinModel::LoadPicture(const String& name, TacPicKind kind, bool diskOnly, TBitmap32& picture) {
+bool TacSkinModel::LoadPicture(const String& name, TacPicKind kind, bool diskOnly, TBitmap32& picture, bool shared) {
   const uint8_t* data = nullptr;
   size_t size = 0;
   TBytes bytes;
@@ -254,23 +260,38 @@ bool TacSkinModel::LoadPicture(const String& name, TacPicKind kind, bool diskOnl
   if (peeked) budget(w, h);
 
   TBitmap32 result;
-  try {
-    switch (kind) {
-      case TacPicKind::pkBmp:
-        LoadBmp(data, size, result);
-        break;
-      case TacPicKind::pkPng: {
-        TPNGGraphic png;
-        png.LoadFromBytes(data, size);
-        result = std::move(png.Bitmap());
-        break;
+  // Skins name the same small picture from many sections: decode it once per
+  // load (the budget above still counts every use).
+  String cacheKey;
+  if (shared) {
+    cacheKey.reserve(name.size() + 2);
+    cacheKey += char('0' + int(kind));
+    cacheKey += diskOnly ? 'd' : 'p';
+    cacheKey += name;
+  }
+  auto cached = shared ? FPictureCache.find(cacheKey) : FPictureCache.end();
+  if (cached != FPictureCache.end()) {
+    result = cached->second;
+  } else {
+    try {
+      switch (kind) {
+        case TacPicKind::pkBmp:
+          LoadBmp(data, size, result);
+          break;
+        case TacPicKind::pkPng: {
+          TPNGGraphic png;
+          png.LoadFromBytes(data, size);
+          result = std::move(png.Bitmap());
+          break;
+        }
+        case TacPicKind::pkJpeg:
+          LoadJpeg(data, size, result);
+          break;
       }
-      case TacPicKind::pkJpeg:
-        LoadJpeg(data, size, result);
-        break;
+    } catch (const Exception& e) {
+      throw ESkinError(e.Message() + " (file \"" + name + "\")");
     }
-  } catch (const Exception& e) {
-    throw ESkinError(e.Message() + " (file \"" + name + "\")");
+    if (shared) FPictureCache.emplace(std::move(cacheKey), result);
   }
   if (!peeked || result.Width() != w || result.Height() != h) {
     if (peeked) FLoadedPixels -= w * h;
@@ -327,23 +348,47 @@ void TacSkinModel::LoadAllMasks() {
     }
   }
 
+  // Pictures named more than once are decoded once (LoadPicture's cache);
+  // the others are not copied into it.
+  FSharedPictures.clear();
   for (const String& section : FOptions->SectionNames()) {
-    for (const String& key : FOptions->KeyNames(section)) {
-      if (section == GlobalInfo && key == "MASTERBITMAP") continue;
-      const String value = FOptions->ReadString(section, key, "");
-      if (value.empty()) continue;
+    for (const TacOptionsKey& k : FOptions->FindSection(section)->Keys) {
+      if (!k.First) continue;
+      const TacRefForm form = ReferenceForm(k.Value);
+      if (form == TacRefForm::rfFile) {
+        const size_t from = k.Value.find_first_not_of('!');
+        if (from != std::string_view::npos) ++FSharedPictures[String(k.Value.substr(from, k.Value.find('!', from) - from))];
+      } else if (form == TacRefForm::rfBmpName) {
+        ++FSharedPictures[UpperCase(k.Value)];
+      }
+    }
+  }
+  auto shared = [&](const String& name) {
+    auto it = FSharedPictures.find(name);
+    return it != FSharedPictures.end() && it->second > 1;
+  };
+
+  for (const String& section : FOptions->SectionNames()) {
+    for (const TacOptionsKey& k : FOptions->FindSection(section)->Keys) {
+      if (!k.First || k.Value.empty()) continue;
+      if (section == GlobalInfo && k.Name == "MASTERBITMAP") continue;
+      const TacRefForm form = ReferenceForm(k.Value);
+      if (form == TacRefForm::rfNone) continue;
+      const String key(k.Name), value(k.Value);
       TsMaskData md;
       md.ClassName = section;
       md.PropertyName = key;
       try {
-        switch (ReferenceForm(value)) {
+        switch (form) {
           case TacRefForm::rfNone:
             break;
           case TacRefForm::rfFile: {
             TacFileRef ref;
             if (!ParseFileReference(value, ref)) break;
             TBitmap32 pic;
-            if (!LoadPicture(ref.FileName, ref.IsBmp ? TacPicKind::pkBmp : TacPicKind::pkPng, false, pic) || pic.Width() <= 0)
+            if (!LoadPicture(ref.FileName, ref.IsBmp ? TacPicKind::pkBmp : TacPicKind::pkPng, false, pic,
+                             shared(ref.FileName)) ||
+                pic.Width() <= 0)
               break;
             if (ref.IsBmp)
               MakeSkinBitmap32(pic);
@@ -394,7 +439,7 @@ void TacSkinModel::LoadAllMasks() {
           case TacRefForm::rfBmpName: {
             const String name = UpperCase(value);
             TBitmap32 pic;
-            if (!LoadPicture(name, TacPicKind::pkBmp, false, pic) || pic.Width() <= 0) break;
+            if (!LoadPicture(name, TacPicKind::pkBmp, false, pic, shared(name)) || pic.Width() <= 0) break;
             MakeSkinBitmap32(pic);
             md.ClassName = UpperCase(section);
             md.PropertyName = UpperCase(key);
@@ -439,7 +484,7 @@ void TacSkinModel::LoadAllMasks() {
         const String name = UpperCase(value);
         if (name.find(".BMP") == String::npos) continue;
         TBitmap32 pic;
-        if (!LoadPicture(name, TacPicKind::pkBmp, true, pic) || pic.Width() < 1) continue;
+        if (!LoadPicture(name, TacPicKind::pkBmp, true, pic, true) || pic.Width() < 1) continue;
         MakeSkinBitmap32(pic);
         PlainBmpLayout(md, pic.Width(), pic.Height());
         md.Bmp = std::make_unique<TBitmap32>(std::move(pic));
@@ -474,9 +519,10 @@ void TacSkinModel::LoadAllPatterns() {
     pa.push_back(std::move(pd));
   };
   for (const String& section : FOptions->SectionNames()) {
-    for (const String& key : FOptions->KeyNames(section)) {
-      const String name = UpperCase(FOptions->ReadString(section, key, "-"));
-      if (!IsJpegReference(name)) continue;
+    for (const TacOptionsKey& k : FOptions->FindSection(section)->Keys) {
+      if (!k.First || !IsJpegReference(k.Value)) continue;
+      const String key(k.Name);
+      const String name = UpperCase(k.Value);
       TBitmap32 pic;
       if (!LoadPicture(name, TacPicKind::pkJpeg, false, pic) || pic.Width() <= 0) continue;
       if (int64_t(pic.Width()) * pic.Height() < PatternMinPixels) {
@@ -608,13 +654,17 @@ void FillStates(TsGeneralData& g) {
 
 void TacSkinModel::ReadSection(const String& name, TsGeneralData& g) {
   const TacSkinOptions& o = *FOptions;
-  auto num = [&](const char* key, int def) { return o.ReadInheritedInteger(name, key, def); };
+  // Every key below walks the same parent chain: find it once.
+  const TacSkinOptions::TacChain chain = o.InheritanceChain(name);
+  auto num = [&](const char* key, int def) { return TacSkinOptions::ReadInheritedInteger(chain, key, def); };
   auto color = [&](const char* key, int def) { return TColor(num(key, def)); };
+  auto flag = [&](const char* key) { return TacSkinOptions::ReadInheritedBool(chain, key, "0"); };
+  auto text = [&](const char* key, const char* def) { return TacSkinOptions::ReadInheritedString(chain, key, def); };
   g.ClassName = name;
   g.ParentClass = o.ReadString(name, "PARENTCLASS", "");
   g.Color = ColorToRGB(color("COLOR", 0xFFFFFF));
-  g.ReservedBoolean = o.ReadInheritedBool(name, "RESERVEDBOOLEAN", "0");
-  g.GiveOwnFont = o.ReadInheritedBool(name, "GIVEOWNFONT", "0");
+  g.ReservedBoolean = flag("RESERVEDBOOLEAN");
+  g.GiveOwnFont = flag("GIVEOWNFONT");
   g.GlowCount = num("GLOW", 0);
   g.GlowMargin = num("GLOWMARGIN", 0);
   g.ImgTL = g.ImgTR = g.ImgBL = g.ImgBR = -1;
@@ -622,13 +672,13 @@ void TacSkinModel::ReadSection(const String& name, TsGeneralData& g) {
   g.Transparency = num("TRANSPARENCY", 0);
   g.GradientPercent = num("GRADIENTPERCENT", 0);
   g.ImagePercent = num("IMAGEPERCENT", 0);
-  g.GradientData = o.ReadInheritedString(name, "GRADIENTDATA", " ");
+  g.GradientData = text("GRADIENTDATA", " ");
   if (g.GradientData.size() >= 2)
     ParseGradient(name, "GRADIENTDATA", g.GradientData, g.GradientArray);
   else
     g.GradientPercent = 0;
   g.ShowFocus = true;
-  g.FadingEnabled = o.ReadInheritedBool(name, "FADINGENABLED", "0");
+  g.FadingEnabled = flag("FADINGENABLED");
   g.FadingIterations = num("FADINGITERATIONS", 5);
   g.GlowColor = ColorToRGB(color("GCOL", 0xFFFFFF));
   g.GlowSize = uint8_t(num("GSIZE", 0));
@@ -637,7 +687,7 @@ void TacSkinModel::ReadSection(const String& name, TsGeneralData& g) {
     g.HotColor = color("HOTCOLOR", 0xFFFFFF);
     g.HotTransparency = num("HOTTRANSPARENCY", 0);
     g.HotGradientPercent = num("HOTGRADIENTPERCENT", 0);
-    g.HotGradientData = o.ReadInheritedString(name, "HOTGRADIENTDATA", "");
+    g.HotGradientData = text("HOTGRADIENTDATA", "");
     if (g.HotGradientData.size() >= 2)
       ParseGradient(name, "HOTGRADIENTDATA", g.HotGradientData, g.HotGradientArray);
     else
@@ -913,18 +963,45 @@ void TacSkinModel::AdjustImages() {
 // ---- indexes
 
 void TacSkinModel::InitMaskIndexes() {
+  std::vector<const String*> chain;
+  std::vector<const std::vector<int>*> buckets;
   for (int i = 0; i < int(gd.size()); ++i) {
     TsGeneralData& g = gd[size_t(i)];
     if (g.ClassName == GlobalInfo) continue;
     const String& name = g.ClassName;
-    g.BorderIndex = GetMaskIndex(i, name, "BORDERSMASK");
-    g.ImgTL = GetMaskIndex(i, name, "IMGTOPLEFT");
-    g.ImgTR = GetMaskIndex(i, name, "IMGTOPRIGHT");
-    g.ImgBL = GetMaskIndex(i, name, "IMGBTMLEFT");
-    g.ImgBR = GetMaskIndex(i, name, "IMGBTMRIGHT");
-    g.TextureNormal = g.Props[0].TextureIndex = GetTextureIndex(i, name, "PATTERN");
+    // Seven lookups walk the same parent chain: walk it once (the lookup
+    // itself records the sections it visits) and scan their records.
+    chain.clear();
+    LookupWithParents(i, name, [&](const String& section) {
+      chain.push_back(&section);
+      return -1;
+    });
+    RebuildLookups();
+    buckets.clear();
+    for (const String* section : chain) {
+      auto it = FMaskBuckets.find(*section);
+      buckets.push_back(it == FMaskBuckets.end() ? nullptr : &it->second);
+    }
+    auto find = [&](const char* key, bool texturesOnly) {
+      for (size_t k = 0; k < chain.size(); ++k) {
+        if (!buckets[k]) continue;
+        for (const int m : *buckets[k]) {
+          const TsMaskData& md = ma[size_t(m)];
+          if (md.ClassName != *chain[k])  // tables out of date: the general way
+            return texturesOnly ? GetTextureIndex(i, name, key) : GetMaskIndex(i, name, key);
+          if (md.PropertyName == key && (!texturesOnly || md.ImgType == itisaTexture)) return m;
+        }
+      }
+      return -1;
+    };
+    g.BorderIndex = find("BORDERSMASK", false);
+    g.ImgTL = find("IMGTOPLEFT", false);
+    g.ImgTR = find("IMGTOPRIGHT", false);
+    g.ImgBL = find("IMGBTMLEFT", false);
+    g.ImgBR = find("IMGBTMRIGHT", false);
+    g.TextureNormal = g.Props[0].TextureIndex = find("PATTERN", true);
     // A one-state section shows its normal texture in both states.
-    g.Props[1].TextureIndex = g.States > 1 ? GetTextureIndex(i, name, "HOTPATTERN") : g.Props[0].TextureIndex;
+    g.Props[1].TextureIndex = g.States > 1 ? find("HOTPATTERN", true) : g.Props[0].TextureIndex;
   }
 }
 
@@ -1081,6 +1158,14 @@ String LookupKey(const String& section, const String& key) {
   return k;
 }
 
+// The same key in a buffer reused across lookups (no allocation per call).
+const String& LookupKey(String& buffer, const String& section, const String& key) {
+  buffer.assign(section);
+  buffer += '\x1F';
+  buffer += key;
+  return buffer;
+}
+
 }  // namespace
 
 void TacSkinModel::RebuildLookups() const {
@@ -1090,13 +1175,8 @@ void TacSkinModel::RebuildLookups() const {
     FLookupSections = gd.size();
   }
   if (FLookupMasks != ma.size()) {
-    FMaskLookup.clear();
-    FTextureLookup.clear();
-    for (size_t i = 0; i < ma.size(); ++i) {
-      const String key = LookupKey(ma[i].ClassName, ma[i].PropertyName);
-      FMaskLookup.emplace(key, int(i));
-      if (ma[i].ImgType == itisaTexture) FTextureLookup.emplace(key, int(i));
-    }
+    FMaskBuckets.clear();
+    for (size_t i = 0; i < ma.size(); ++i) FMaskBuckets[ma[i].ClassName].push_back(int(i));
     FLookupMasks = ma.size();
   }
   if (FLookupPatterns != pa.size()) {
@@ -1123,20 +1203,24 @@ int TacSkinModel::GetSkinIndex(const String& skinSection) const {
 
 int TacSkinModel::FindMask(const String& section, const String& mask, bool texturesOnly) const {
   RebuildLookups();
-  const auto& table = texturesOnly ? FTextureLookup : FMaskLookup;
-  auto it = table.find(LookupKey(section, mask));
-  if (it == table.end()) return -1;
-  const TsMaskData& md = ma[size_t(it->second)];
-  if (md.ClassName != section || md.PropertyName != mask) {
-    FLookupSections = FLookupMasks = FLookupPatterns = SIZE_MAX;
-    return FindMask(section, mask, texturesOnly);
+  // The section's records in array order: the first of that name wins.
+  auto it = FMaskBuckets.find(section);
+  if (it == FMaskBuckets.end()) return -1;
+  for (const int i : it->second) {
+    const TsMaskData& md = ma[size_t(i)];
+    if (md.ClassName != section) {
+      // The array was edited in place: start the tables afresh.
+      FLookupSections = FLookupMasks = FLookupPatterns = SIZE_MAX;
+      return FindMask(section, mask, texturesOnly);
+    }
+    if (md.PropertyName == mask && (!texturesOnly || md.ImgType == itisaTexture)) return i;
   }
-  return it->second;
+  return -1;
 }
 
 int TacSkinModel::FindPattern(const String& section, const String& pattern) const {
   RebuildLookups();
-  auto it = FPatternLookup.find(LookupKey(section, pattern));
+  auto it = FPatternLookup.find(LookupKey(FKeyBuffer, section, pattern));
   if (it == FPatternLookup.end()) return -1;
   const TsPatternData& pd = pa[size_t(it->second)];
   if (pd.ClassName != section || pd.PropertyName != pattern) {
@@ -1149,22 +1233,24 @@ int TacSkinModel::FindPattern(const String& section, const String& pattern) cons
 template <typename Find>
 int TacSkinModel::LookupWithParents(int skinIndex, const String& skinSection, Find find) const {
   if (skinIndex < 0 || skinSection.empty()) return -1;
-  std::vector<String> visited;
-  String section = skinSection;
+  const String* visited[MaxParentDepth];
+  int depth = 0;
+  const String* section = &skinSection;
   int index = skinIndex;
   for (;;) {
-    const int found = find(section);
+    const int found = find(*section);
     if (found >= 0) return found;
     if (index >= int(gd.size())) return -1;
     const String& parent = gd[size_t(index)].ParentClass;
-    if (parent.empty() || parent == section) return -1;
+    if (parent.empty() || parent == *section) return -1;
     const int parentIndex = GetSkinIndex(parent);
     if (parentIndex < 0) return -1;
     // Parent chains that loop or run too deep end without a result.
-    visited.push_back(section);
-    if (int(visited.size()) >= MaxParentDepth || std::find(visited.begin(), visited.end(), parent) != visited.end())
+    visited[depth++] = section;
+    if (depth >= MaxParentDepth ||
+        std::find_if(visited, visited + depth, [&](const String* v) { return *v == parent; }) != visited + depth)
       return -1;
-    section = parent;
+    section = &parent;
     index = parentIndex;
   }
 }

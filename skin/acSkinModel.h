@@ -142,8 +142,9 @@ private:
   void AdjustImages();
   void AddMask(TsMaskData&& md);
   // Reads a picture named by a reference; false when the file is missing.
+  // Shared pictures are decoded once per load and copied for each use.
   enum class TacPicKind { pkBmp, pkPng, pkJpeg };
-  bool LoadPicture(const String& name, TacPicKind kind, bool diskOnly, TBitmap32& picture);
+  bool LoadPicture(const String& name, TacPicKind kind, bool diskOnly, TBitmap32& picture, bool shared = false);
   bool RectInPicture(const TsMaskData& md) const;
   void RebuildLookups() const;
   int FindMask(const String& section, const String& mask, bool texturesOnly) const;
@@ -153,6 +154,10 @@ private:
 
   int64_t FLoadedPixels = 0;  // pictures decoded by the load in progress
   // Lookup tables, rebuilt when the arrays change size.
-  mutable std::unordered_map<String, int> FSectionLookup, FMaskLookup, FTextureLookup, FPatternLookup;
+  mutable std::unordered_map<String, int> FSectionLookup, FPatternLookup;
+  mutable std::unordered_map<String, std::vector<int>> FMaskBuckets;  // section name -> its records
   mutable size_t FLookupSections = SIZE_MAX, FLookupMasks = SIZE_MAX, FLookupPatterns = SIZE_MAX;
+  mutable String FKeyBuffer;  // scratch of the mask and pattern lookups
+  std::unordered_map<String, TBitmap32> FPictureCache;  // shared pictures of the load in progress
+  std::unordered_map<String, int> FSharedPictures;      // uses of each picture name in the options
 };

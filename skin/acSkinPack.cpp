@@ -1,5 +1,6 @@
 #include "skin/acSkinPack.h"
 
+#include "skin/acInflate.h"
 #include "skin/sSkinData.h"
 
 #include <zlib.h>
@@ -16,10 +17,8 @@ namespace {
 class TacInflateReader {
 public:
   explicit TacInflateReader(TCustomMemoryStream& source) : FSource(source) {
-    std::memset(&FZ, 0, sizeof FZ);
-    if (inflateInit(&FZ) != Z_OK) throw ESkinError("Cannot initialise the zlib decompressor.");
+    if (FInflater.Init() != Z_OK) throw ESkinError("Cannot initialise the zlib decompressor.");
   }
-  ~TacInflateReader() { inflateEnd(&FZ); }
   TacInflateReader(const TacInflateReader&) = delete;
   TacInflateReader& operator=(const TacInflateReader&) = delete;
 
@@ -37,7 +36,7 @@ public:
       FZ.avail_in = uInt(avail);
       const uInt chunk = uInt(std::min<int64_t>(left, 1 << 30));
       FZ.avail_out = chunk;
-      const int ret = inflate(&FZ, Z_NO_FLUSH);
+      const int ret = FInflater.Inflate(Z_FINISH);  // the caller wants the whole entry
       left -= chunk - FZ.avail_out;
       FSource.Seek(avail - int64_t(FZ.avail_in), soCurrent);
       if (ret == Z_STREAM_END) {
@@ -53,7 +52,8 @@ public:
 
 private:
   TCustomMemoryStream& FSource;
-  z_stream FZ;
+  TacZlibInflater FInflater;
+  z_stream& FZ = FInflater.Z;
   bool FFinished = false;
 };
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 class TacSkinModel;
@@ -63,9 +64,9 @@ enum class TacRefForm {
 };
 
 // The form of a value as the mask pass sees it (JPEG names are rfNone here).
-TacRefForm ReferenceForm(const String& value);
+TacRefForm ReferenceForm(std::string_view value);
 // True when the upper-cased value names a JPEG file (".JPG" or ".JPEG").
-bool IsJpegReference(const String& value);
+bool IsJpegReference(std::string_view value);
 
 // Words of an "!" reference. Numbers that are missing or malformed read as 0.
 struct TacFileRef {

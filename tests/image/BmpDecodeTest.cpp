@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 using namespace imgtest;
@@ -29,6 +31,23 @@ TBytes Small24() {
   TBytes px = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0, 0,   // bottom: (3,2,1) (6,5,4)
                0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0, 0};  // top
   return MakeBmp(2, 2, 24, 0, {}, px);
+}
+
+// Rows of every width from 1 to 13 (word and block reads and their tails),
+// random bytes, each pixel against its three file bytes.
+TEST(BmpRows, TwentyFourBitRowsOfEveryWidth) {
+  std::mt19937 rng(3);
+  for (int w = 1; w <= 13; ++w) {
+    const int stride = (w * 3 + 3) & ~3;
+    TBytes px(size_t(stride) * 3);
+    for (uint8_t& b : px) b = uint8_t(rng());
+    TBitmap32 bmp = Decode(MakeBmp(w, 3, 24, 0, {}, px));
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < w; ++x) {
+        const uint8_t* p = &px[size_t(2 - y) * stride + size_t(x) * 3];
+        ASSERT_EQ(bmp.Pixel(x, y), 0xFF000000u | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0]) << w << " " << x;
+      }
+  }
 }
 
 // --- Headers and row order -------------------------------------------------

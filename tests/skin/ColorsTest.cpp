@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 TEST(HueOffset, HalfTurnMakesRedCyanAndKeepsTheTopByte) {
@@ -27,6 +29,27 @@ TEST(HueOffset, KeepsSaturationAndValue) {
   EXPECT_EQ(ChangeHue(RGBColor(255, 1, 0), 60), RGBColor(255, 255, 0));
 }
 
+// Any int is an offset: INT_MAX is 127 mod 360, INT_MIN 232, -1 is 359.
+TEST(HueOffset, ExtremeOffsetsWrapByWholeTurns) {
+  struct {
+    int Offset;
+    TColor Red, Half;  // from red, and from (240, 2, 0) whose hue 0.5 rounds half to even
+  } cases[] = {
+      {INT_MAX, RGBColor(0, 255, 30), RGBColor(0, 240, 32)},    // 127, 127.5 -> 128
+      {INT_MIN, RGBColor(0, 34, 255), RGBColor(0, 32, 240)},    // 232, 232.5 -> 232
+      {-1, RGBColor(255, 0, 4), RGBColor(240, 0, 0)},           // 359, 359.5 -> 0
+      {INT_MAX - 7, RGBColor(0, 255, 0), RGBColor(0, 240, 0)},  // 120, 120.5 -> 120
+      {INT_MIN + 8, RGBColor(0, 0, 255), RGBColor(0, 0, 240)},  // 240
+      {360, RGBColor(255, 0, 0), RGBColor(240, 0, 0)},          // not 0, so 0.5 rounds to 0
+      {720 + 120, RGBColor(0, 255, 0), RGBColor(0, 240, 0)},
+      {-720 - 120, RGBColor(0, 0, 255), RGBColor(0, 0, 240)},   // 240
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ChangeHue(RGBColor(255, 0, 0), c.Offset), c.Red) << c.Offset;
+    EXPECT_EQ(ChangeHue(0xAB000000 | RGBColor(240, 2, 0), c.Offset), 0xAB000000 | c.Half) << c.Offset;
+  }
+}
+
 TEST(Saturation, MinusHundredGivesTheRoundedMean) {
   EXPECT_EQ(ChangeSaturation(RGBColor(10, 20, 31), -100), RGBColor(20, 20, 20));    // mean 20.33
   EXPECT_EQ(ChangeSaturation(RGBColor(255, 0, 1), -100), RGBColor(85, 85, 85));     // mean 85.33
@@ -48,6 +71,23 @@ TEST(Saturation, TakenModulo101) {
   EXPECT_EQ(ChangeSaturation(0xAB000000 | RGBColor(10, 20, 31), -100), 0xAB000000 | RGBColor(20, 20, 20));
 }
 
+TEST(Saturation, ExtremeAmounts) {
+  struct {
+    int Amount;
+    TColor Out;
+  } cases[] = {
+      {INT_MAX, RGBColor(166, 100, 34)},      // 33: 166.5 and 33.5 round half to even
+      {INT_MIN, RGBColor(133, 100, 67)},      // -34
+      {INT_MAX - 33, RGBColor(150, 100, 50)},  // 0
+      {100, RGBColor(200, 100, 0)},
+      {-100, RGBColor(100, 100, 100)},
+      {-INT_MAX, RGBColor(134, 100, 66)},     // -33: 133.5 and 66.5
+  };
+  for (const auto& c : cases) EXPECT_EQ(ChangeSaturation(RGBColor(150, 100, 50), c.Amount), c.Out) << c.Amount;
+  EXPECT_EQ(ChangeSaturation(RGBColor(255, 255, 0), 100), RGBColor(255, 255, 0));  // clamped at both ends
+  EXPECT_EQ(ChangeSaturation(RGBColor(0, 0, 255), 100), RGBColor(0, 0, 255));
+}
+
 TEST(BitmapAdjustments, KeepAlphaAndSkipTransparentFuchsia) {
   TBitmap32 bmp(3, 1);
   bmp.SetPixel(0, 0, 0x80FF0000);  // red, half alpha
@@ -59,6 +99,21 @@ TEST(BitmapAdjustments, KeepAlphaAndSkipTransparentFuchsia) {
   EXPECT_EQ(bmp.Pixel(2, 0), 0xFF00FF00u);
   ChangeBitmapSaturation(bmp, -100);
   EXPECT_EQ(bmp.Pixel(0, 0), 0x80AAAAAAu);
+  EXPECT_EQ(bmp.Pixel(1, 0), 0x00FF00FFu);
+}
+
+TEST(BitmapAdjustments, ExtremeOffsetsAndAmountsOnPixels) {
+  TBitmap32 bmp(2, 1);
+  bmp.SetPixel(0, 0, 0x80FF0000);  // red, half alpha
+  bmp.SetPixel(1, 0, 0x00FF00FF);
+  ChangeBitmapHue(bmp, INT_MAX);
+  EXPECT_EQ(bmp.Pixel(0, 0), 0x8000FF1Eu);
+  ChangeBitmapHue(bmp, INT_MIN);  // 127 + 232 = 359
+  EXPECT_EQ(bmp.Pixel(0, 0), 0x80FF0004u);
+  ChangeBitmapHue(bmp, 360 * 5965232);  // a whole number of turns changes nothing
+  EXPECT_EQ(bmp.Pixel(0, 0), 0x80FF0004u);
+  ChangeBitmapSaturation(bmp, INT_MIN);  // -34: mean 86.33
+  EXPECT_EQ(bmp.Pixel(0, 0), 0x80C61D20u);
   EXPECT_EQ(bmp.Pixel(1, 0), 0x00FF00FFu);
 }
 

@@ -7,6 +7,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 // A 100 x 50 master: grey, fuchsia at (39, 19), red in its top-left 10 x 10.
@@ -161,6 +163,50 @@ TEST_F(Masks, PngPremultiplicationDependsOnTheVersion) {
   Load(refs, "7.45");
   EXPECT_EQ(M("A", "P")->Bmp->Pixel(0, 0), 0x803264C8u);
   EXPECT_EQ(M("A", "W")->Bmp->Pixel(0, 0), 0u);
+}
+
+// The block-wise pixel passes against the per-pixel rules, over odd widths
+// and random pixels mixed with the special values.
+TEST(PixelPreparation, MatchesThePerPixelRules) {
+  std::mt19937 rng(7);
+  for (int w : {1, 3, 4, 5, 37}) {
+    TBitmap32 src(w, 3);
+    for (size_t i = 0; i < src.PixelCount(); ++i) {
+      const uint32_t special[] = {0x00FFFFFFu, 0xFFFF00FFu, 0x00FF00FFu, 0xFFFFFFFFu, 0u};
+      src.Bits()[i] = rng() % 3 == 0 ? special[rng() % 5] : uint32_t(rng());
+    }
+    for (double version : {8.12, 7.45}) {
+      TBitmap32 png = src;
+      PrepareSkinPng(png, version);
+      for (size_t i = 0; i < src.PixelCount(); ++i) {
+        const uint32_t px = src.Bits()[i], a = px >> 24;
+        uint32_t want = px;
+        if (version > 7.45)
+          want = a << 24 | (((px >> 16) & 0xFF) * a >> 8) << 16 | (((px >> 8) & 0xFF) * a >> 8) << 8 | ((px & 0xFF) * a >> 8);
+        if (px == 0x00FFFFFF) want = 0;
+        ASSERT_EQ(png.Bits()[i], want) << w << " " << i;
+      }
+    }
+    TBitmap32 bmp = src;
+    bmp.PixelFormat = TPixelFormat::pf24bit;
+    MakeSkinBitmap32(bmp);
+    EXPECT_EQ(bmp.PixelFormat, TPixelFormat::pf32bit);
+    for (size_t i = 0; i < src.PixelCount(); ++i) {
+      const uint32_t rgb = src.Bits()[i] & 0x00FFFFFF;
+      ASSERT_EQ(bmp.Bits()[i], rgb == 0x00FF00FF ? rgb : 0xFF000000 | rgb) << w << " " << i;
+    }
+  }
+}
+
+TEST_F(Masks, APictureNamedTwiceGivesEachRecordItsOwnCopy) {
+  FDir.Write("G.PNG", MakePngRgba(2, 1, SolidFn(0xFF0000FF)));
+  Load("[A]\nG=!G.PNG!1!0!2!0!0!0!0!0\n[B]\nG=!G.PNG!1!0!2!0!0!0!0!0\n");
+  const TsMaskData *a = M("A", "G"), *b = M("B", "G");
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  EXPECT_NE(a->Bmp.get(), b->Bmp.get());
+  EXPECT_EQ(*a->Bmp, *b->Bmp);
+  EXPECT_EQ(b->Bmp->Pixel(1, 0), 0xFF0000FEu);  // premultiplied once, not twice
 }
 
 TEST_F(Masks, RgbPngsBecomeOpaqueWithTheKeyColourTransparent) {
