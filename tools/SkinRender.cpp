@@ -140,7 +140,9 @@ TColor DefaultRenderBackground(const TacSkinModel& sm) {
 TBitmap32 RenderSection(const TacSkinModel& sm, const TRenderRequest& request) {
   CheckSize(request.Width, request.Height, Format("%dx%d", request.Width, request.Height));
   CheckState(request.State, Format("%d", request.State));
-  const int index = sm.GetSkinIndex(request.Section);
+  int index = sm.GetSkinIndex(request.Section);
+  for (size_t i = 0; index < 0 && i < sm.gd.size(); ++i)  // names typed by hand: any case
+    if (SameText(sm.gd[i].ClassName, request.Section)) index = int(i);
   if (index < 0) throw EInvalidArgument("unknown section '" + request.Section + "': the skin has no such section");
   return RenderByIndex(sm, index, request.Width, request.Height, request.State, request.Background);
 }
