@@ -42,7 +42,8 @@ void ParseSize(const String& text, int& width, int& height) {
 TColor ParseBackground(const String& text) {
   size_t start = text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0 ? 2 : text.rfind('#', 0) == 0 ? 1 : 0;
   String hex = text.substr(start);
-  if (start == 0 || hex.size() != 6 || !std::all_of(hex.begin(), hex.end(), [](char c) { return std::isxdigit(uint8_t(c)); }))
+  const auto isHex = [](char c) { return std::isxdigit(uint8_t(c)) != 0; };
+  if (start == 0 || hex.size() != 6 || !std::all_of(hex.begin(), hex.end(), isHex))
     throw EConvertError(Format("bad background '%s': expected 0xRRGGBB", text.c_str()));
   const uint32_t rgb = uint32_t(std::stoul(hex, nullptr, 16));
   return TColor(((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16));
@@ -70,7 +71,12 @@ constexpr int BlockHeight = NameHeight + StateLabelHeight + SheetSmallHeight + C
 constexpr int SheetMaxWidth = 1600;
 constexpr uint32_t LabelInk = 0xFF202428;
 
-int SectionStates(const TacSkinModel& sm, int section) { return std::max(1, sm.gd[size_t(section)].States); }
+// States come from the options file: a skin may claim any number.
+constexpr int MaxSheetStates = 8;
+
+int SectionStates(const TacSkinModel& sm, int section) {
+  return std::clamp(sm.gd[size_t(section)].States, 1, MaxSheetStates);
+}
 
 struct TSheetLayout {
   int BlockWidth = 0;
@@ -89,7 +95,8 @@ TSheetLayout Layout(const TacSkinModel& sm) {
 }
 
 TPoint BlockOrigin(const TSheetLayout& l, int section) {
-  return Point(Margin + (section % l.Columns) * l.BlockWidth, Margin + TitleHeight + (section / l.Columns) * BlockHeight);
+  return Point(Margin + (section % l.Columns) * l.BlockWidth,
+               Margin + TitleHeight + (section / l.Columns) * BlockHeight);
 }
 
 }  // namespace
@@ -150,14 +157,18 @@ TBitmap32 RenderSection(const TacSkinModel& sm, const TRenderRequest& request) {
 TRect SheetCell(const TacSkinModel& sm, int section, int state, bool large) {
   const TPoint o = BlockOrigin(Layout(sm), section);
   const int x = o.X + state * ColumnWidth, y = o.Y + NameHeight + StateLabelHeight;
-  return large ? Rect(x, y + SheetSmallHeight + CellGap, x + SheetLargeWidth, y + SheetSmallHeight + CellGap + SheetLargeHeight)
-               : Rect(x, y, x + SheetSmallWidth, y + SheetSmallHeight);
+  if (!large) return Rect(x, y, x + SheetSmallWidth, y + SheetSmallHeight);
+  const int top = y + SheetSmallHeight + CellGap;
+  return Rect(x, top, x + SheetLargeWidth, top + SheetLargeHeight);
 }
 
 TBitmap32 DrawSectionSheet(const TacSkinModel& sm, const String& title) {
   const TSheetLayout l = Layout(sm);
   const int width = std::max(2 * Margin + l.Columns * l.BlockWidth - BlockGap, 2 * Margin + TinyTextWidth(title));
-  TBitmap32 sheet(width, Margin + TitleHeight + l.Rows * BlockHeight + Margin);
+  const int64_t height = Margin + TitleHeight + int64_t(l.Rows) * BlockHeight + Margin;
+  if (height > TBitmap32::MaxDimension)
+    throw EInvalidArgument(Format("%zu sections are too many for one sheet", sm.gd.size()));
+  TBitmap32 sheet(width, int(height));
   sheet.Fill(SheetBackground);
   DrawTinyText(sheet, Margin, Margin, title, LabelInk);
   const TColor cellBackground = TColor(SheetBackground & 0xFFFFFF);  // grey: the same as a TColor

@@ -46,6 +46,7 @@ constexpr uint32_t SheetBackground = 0xFFC4C4C4;  // neutral grey, opaque
 
 // Where the cell of section index, state and size lies on the sheet.
 TRect SheetCell(const TacSkinModel& sm, int section, int state, bool large);
-// Cells painted over SheetBackground and shown opaque (a cache's colour is
-// what a window shows; its alpha byte is not).
+// At most eight states of a section are shown. Cells are painted over
+// SheetBackground and shown opaque (a cache's colour is what a window shows;
+// its alpha byte is not). EInvalidArgument when the sheet would be too tall.
 TBitmap32 DrawSectionSheet(const TacSkinModel& sm, const String& title);

@@ -114,9 +114,14 @@ TEST(SkinSheet, EverySectionInEachStateAtBothSizes) {
     const TBitmap32 cell = DirectPaint(c.Section, r.Width(), r.Height(), c.State, SheetBackground & 0xFFFFFF);
     int wrong = 0;
     for (int y = 0; y < r.Height(); ++y)
-      for (int x = 0; x < r.Width(); ++x) wrong += sheet.Pixel(r.Left + x, r.Top + y) != (cell.Pixel(x, y) | 0xFF000000);
+      for (int x = 0; x < r.Width(); ++x)
+        wrong += sheet.Pixel(r.Left + x, r.Top + y) != (cell.Pixel(x, y) | 0xFF000000);
     EXPECT_EQ(wrong, 0) << c.Section << " state " << c.State;
   }
+  // A section claiming a million states shows eight.
+  TacSkinModel many;
+  many.LoadFromOptionsText("[A]\nSTATES=1000000\n", "");
+  EXPECT_EQ(DrawSectionSheet(many, "").Width(), 16 + 8 * (SheetLargeWidth + 12) + 16);
   // The cells of the last section end inside the sheet.
   const int last = int(Model().gd.size()) - 1;
   EXPECT_LE(SheetCell(Model(), last, 2, true).Bottom, sheet.Height());
