@@ -7,6 +7,8 @@
 #include "tools/SkinPackage.h"
 #include "tools/SkinInfo.h"
 #include "tools/SkinPreview.h"
+#include "tools/SkinRender.h"
+#include "tools/ImageWriters.h"
 
 #ifndef QN_SKIN_SOURCE_DIR
 #define QN_SKIN_SOURCE_DIR "skins/AlterMetro"
@@ -20,7 +22,12 @@ const char* Usage =
     "  skintool pack DIR FILE.asz               pack an unpacked skin folder\n"
     "  skintool unpack FILE.asz DIR             unpack a skin into a folder\n"
     "  skintool info FILE.asz|DIR [--json]      load a skin and print its model\n"
-    "  skintool preview FILE.asz OUT.png        draw a contact sheet of a skin\n";
+    "  skintool preview FILE.asz OUT.png        draw a contact sheet of a skin\n"
+    "  skintool render FILE.asz|DIR --section NAME --size WxH [--state N] [--background 0xRRGGBB] OUT.png\n"
+    "                                           paint one section as a control of that size and state\n"
+    "                                           (W, H 1..4096; a state past the section's last paints\n"
+    "                                           the last; default background: the DIALOG colour)\n"
+    "  skintool sheet FILE.asz|DIR OUT.png      every section in each state at 64x24 and 160x60\n";
 
 int Fail(const String& message) {
   std::fprintf(stderr, "skintool: %s\n", message.c_str());
@@ -61,6 +68,20 @@ int Run(int argc, char** argv) {
   }
   if (command == "preview" && args.size() == 2) {
     WriteFileBytes(args[1], DrawSkinPreview(args[0]));
+    return 0;
+  }
+  if (command == "render") {
+    const TRenderArgs a = ParseRenderArgs(args);
+    const TBitmap32 cache = RenderSection(*LoadSkinModel(a.Skin), a.Request);
+    WriteFileBytes(a.Out, EncodePng(cache));
+    return 0;
+  }
+  if (command == "sheet" && args.size() == 2) {
+    String name = args[0];
+    while (name.size() > 1 && name.back() == '/') name.pop_back();
+    const String title = Format("%s  -  EVERY SECTION IN EACH STATE AT %dX%d AND %dX%d", ExtractFileName(name).c_str(),
+                                SheetSmallWidth, SheetSmallHeight, SheetLargeWidth, SheetLargeHeight);
+    WriteFileBytes(args[1], EncodePng(DrawSectionSheet(*LoadSkinModel(args[0]), title)));
     return 0;
   }
   return Fail(String("unknown command or wrong arguments\n") + Usage);
