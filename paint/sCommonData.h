@@ -141,6 +141,7 @@ public:
   TRect InvalidRectH, InvalidRectV;
 
 private:
+  friend bool HandleSkinCommand(TMessage& message, TsCommonData* link);
   TWinControl* OwnerWin() const { return dynamic_cast<TWinControl*>(FOwnerControl); }
   bool OwnerGone() const;
   bool OwnerReadyForPainting() const;
