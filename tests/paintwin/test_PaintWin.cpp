@@ -45,6 +45,16 @@ public:
   int Rebuilds = 0, Paints = 0;
 };
 
+// A windowless child that paints a 2 x 2 red square at its top-left and leaves the rest.
+class TDot : public TGraphicControl {
+public:
+  explicit TDot(TComponent* owner) : TGraphicControl(owner) {}
+  void Paint() override {
+    Canvas()->Brush()->SetColor(0x0000FF);
+    Canvas()->FillRect(Rect(0, 0, 2, 2));
+  }
+};
+
 class PaintWin : public testing::Test {
 protected:
   static void SetUpTestSuite() {
@@ -143,6 +153,35 @@ TEST_F(PaintWin, ParentBackgroundReachesAChildThroughATransparentPanel) {
   child2->Rebuild();
   EXPECT_EQ(child2->Link->CacheView().At(0, 0), CoordPixel(32, 41));
   EXPECT_EQ(child2->Link->CacheView().At(9, 4), CoordPixel(41, 45));
+}
+
+TEST_F(PaintWin, CacheCopyLeavesGraphicChildrenToTheirOwnPass) {
+  TLinkCtl* base = Add(Form, "TESTBASE", 51, true, Rect(0, 0, 30, 20));
+  base->Rebuild();
+  const TPixelView cache = base->Link->CacheView();
+  for (int y = 0; y < cache.Height; ++y)
+    for (int x = 0; x < cache.Width; ++x) cache.At(x, y) = CoordPixel(x, y);
+  auto* dot = new TDot(nullptr);
+  dot->SetBounds(4, 5, 6, 3);
+  dot->SetParent(base);
+  auto target = CreateCacheBitmap(40, 30);
+  const TPixelView t = PixelView(*target);
+  FillPixels(t.Bits, 40 * 30, 0xFF000000u);
+  HDC dc = target->Canvas()->Handle();
+  target->Canvas()->Lock();
+  CopyCacheToDC(base, base->Link.get(), Rect(0, 0, 30, 20), Rect(2, 3, 32, 23), dc, false, 2, 3);
+  const TPixelView a = PixelView(*target);
+  EXPECT_EQ(a.At(2, 3) & 0xFFFFFF, CoordPixel(0, 0) & 0xFFFFFF);
+  EXPECT_EQ(a.At(31, 22) & 0xFFFFFF, CoordPixel(29, 19) & 0xFFFFFF);
+  EXPECT_EQ(a.At(6, 8) & 0xFFFFFF, 0u);  // the child's place is left out
+  EXPECT_EQ(a.At(1, 3) & 0xFFFFFF, 0u);  // nothing outside dstRect
+  PaintGraphicChildren(dc, base, false, 0, Point(2, 3));
+  target->Canvas()->Unlock();
+  const TPixelView b = PixelView(*target);
+  EXPECT_EQ(b.At(6, 8) & 0xFFFFFF, 0xFF0000u);                      // the child's own pixels
+  EXPECT_EQ(b.At(7, 9) & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(b.At(11, 10) & 0xFFFFFF, CoordPixel(9, 7) & 0xFFFFFF);  // the parent's background under the rest
+  delete dot;
 }
 
 TEST_F(PaintWin, RequestsAnswerByTransparencyAndReadiness) {
