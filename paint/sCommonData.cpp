@@ -908,6 +908,61 @@ void CopyCacheToDC(TControl* control, TsCommonData* link, const TRect& srcRect, 
   RestoreDC(dc, saved);
 }
 
+void CopyCacheToWindowDC(HWND wnd, TsCommonData* link, const TRect& srcRect, const TRect& dstRect, HDC dc,
+                         bool updateCorners, int offsetX, int offsetY) {
+  if (!link || !link->FCacheBmp || link->FCacheBmp->Empty() || !dc || dstRect.IsEmpty()) return;
+  TsSkinManager* sm = link->SkinManager();
+  if (updateCorners && sm && sm->IsValidImgIndex(link->BorderIndex)) {
+    TCacheInfo ci;
+    GetWindowCacheInfo(wnd, ci);
+    UpdateCornerPixels(link->CacheView(), sm->ma[size_t(link->BorderIndex)], link->IsHot(), crAll, ci);
+  }
+  const int saved = SaveDC(dc);
+  IntersectClipRect(dc, dstRect.Left, dstRect.Top, dstRect.Right, dstRect.Bottom);
+  if (wnd) {
+    int bandL = 0, bandR = 0, bandB = 0;
+    if (sm) {
+      const int box = sm->GetSkinIndex("GROUPBOX");
+      const int mask = box >= 0 ? sm->GetMaskIndex(box, "GROUPBOX", "BORDERSMASK") : -1;
+      if (mask >= 0) bandL = sm->MaskWidthLeft(mask), bandR = sm->MaskWidthRight(mask), bandB = sm->MaskWidthBottom(mask);
+    }
+    for (HWND child = GetWindow(wnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      if (!IsWindowVisible(child)) continue;
+      RECT wr{};
+      GetWindowRect(child, &wr);
+      MapWindowPoints(nullptr, wnd, reinterpret_cast<POINT*>(&wr), 2);
+      const TRect r = OffsetRect(Rect(wr.left, wr.top, wr.right, wr.bottom), offsetX, offsetY);
+      if (IntersectRect(r, dstRect).IsEmpty()) continue;
+      const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
+      const LONG_PTR exStyle = GetWindowLongPtrW(child, GWL_EXSTYLE);
+      if ((style & 7) == 7 && !(exStyle & WS_EX_CLIENTEDGE)) {
+        // A group box: only its frame covers the parent.
+        // Its caption is as high as its font (code 27 answers a manager, not a height).
+        int caption = 0;
+        if (HDC cdc = GetDC(child)) {
+          HGDIOBJ old = SelectObject(cdc, HGDIOBJ(SendMessageW(child, WM_GETFONT, 0, 0)) ?: GetStockObject(DEFAULT_GUI_FONT));
+          TEXTMETRICW tm{};
+          if (GetTextMetricsW(cdc, &tm)) caption = tm.tmHeight;
+          SelectObject(cdc, old);
+          ReleaseDC(child, cdc);
+        }
+        ExcludeClipRect(dc, r.Left, r.Top, r.Right, r.Top + caption);
+        ExcludeClipRect(dc, r.Left, r.Top, r.Left + bandL, r.Bottom);
+        ExcludeClipRect(dc, r.Right - bandR, r.Top, r.Right, r.Bottom);
+        ExcludeClipRect(dc, r.Left, r.Bottom - bandB, r.Right, r.Bottom);
+      } else {
+        ExcludeClipRect(dc, r.Left, r.Top, r.Right, r.Bottom);
+      }
+    }
+  }
+  TCanvas* canvas = link->FCacheBmp->Canvas();
+  canvas->Lock();
+  BitBlt(dc, dstRect.Left, dstRect.Top, dstRect.Width(), dstRect.Height(), canvas->Handle(), srcRect.Left,
+         srcRect.Top, SRCCOPY);
+  canvas->Unlock();
+  RestoreDC(dc, saved);
+}
+
 namespace {
 bool PaintingGraphicChildren = false;
 

@@ -2,6 +2,7 @@
 // through transparent parents, hover staleness, the trust rule of skin
 // commands, and the painters that end on a device context.
 #include "paint/sCommonData.h"
+#include "paint/sGlyphUtils.h"
 #include "paint/sGradient.h"
 #include "paint/sGraphUtils.h"
 #include "paint/sSkinPaint.h"
@@ -331,6 +332,27 @@ TEST_F(PaintWin, WriteText32ColoursOnlyWhatTheTextCovers) {
     }
   EXPECT_GT(covered, 10);
   EXPECT_GT(pure, 0);
+}
+
+TEST_F(PaintWin, TextGlowColoursAroundTheTextOnly) {
+  auto bmp = CreateCacheBitmap(60, 40);
+  const TPixelView v = PixelView(*bmp);
+  FillPixels(v.Bits, 60 * 40, 0x00000000);
+  TCoverage8 mask;
+  const TRect r = Rect(20, 14, 40, 26);
+  TextGlow(bmp.get(), "W", r, mask, 0x00FF00, 3, gsAll, DT_LEFT | DT_TOP | DT_SINGLELINE, nullptr);
+  EXPECT_EQ(mask.Width(), r.Width() + 2 * 7);
+  const TPixelView got = PixelView(*bmp);
+  int glowing = 0;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 60; ++x) {
+      const uint32_t p = got.At(x, y);
+      if (p == 0) continue;
+      ++glowing;
+      EXPECT_EQ(p & 0xFF00FF, 0u);  // only the glow colour's channel rises
+      EXPECT_TRUE(x >= r.Left + 1 - 7 && x < r.Right + 1 + 7 && y >= r.Top + 1 - 7 && y < r.Bottom + 1 + 7);
+    }
+  EXPECT_GT(glowing, 20);
 }
 
 TEST_F(PaintWin, FontSectionComesFromTheNearestQualifyingParent) {
