@@ -21,7 +21,11 @@ TPixelView PixelView(TBitmap& bmp) {
 std::unique_ptr<TBitmap> CreateCacheBitmap(int w, int h) {
   auto bmp = std::make_unique<TBitmap>();
   bmp->SetPixelFormat(TPixelFormat::pf32bit);
-  bmp->SetSize(std::max(0, w), std::max(0, h));
+  try {
+    bmp->SetSize(std::max(0, w), std::max(0, h));
+  } catch (const Exception&) {
+    // Past the bitmap limit or out of memory: an empty bitmap, on which painting paints nothing.
+  }
   return bmp;
 }
 
@@ -293,7 +297,12 @@ void TsCommonData::EnsureCacheBitmap() {
   if (FCacheBmp->PixelFormat() != TPixelFormat::pf32bit) FCacheBmp->SetPixelFormat(TPixelFormat::pf32bit);
   const int w = FOwnerControl ? std::max(0, FOwnerControl->Width()) : FCacheBmp->Width();
   const int h = FOwnerControl ? std::max(0, FOwnerControl->Height()) : FCacheBmp->Height();
-  if (FCacheBmp->Width() != w || FCacheBmp->Height() != h) FCacheBmp->SetSize(w, h);
+  if (FCacheBmp->Width() == w && FCacheBmp->Height() == h) return;
+  try {
+    FCacheBmp->SetSize(w, h);
+  } catch (const Exception&) {
+    FCacheBmp->SetSize(0, 0);  // too large: no cache, nothing painted, no error box
+  }
 }
 
 int TsCommonData::IsHot() const {

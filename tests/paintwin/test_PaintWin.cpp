@@ -134,6 +134,15 @@ TEST_F(PaintWin, AStaleCacheIsRebuiltOnceNotOnEveryPaint) {
   EXPECT_EQ(c->Rebuilds, 3);
 }
 
+TEST_F(PaintWin, ACacheTooLargeForABitmapStaysEmptyWithoutAnError) {
+  TLinkCtl big(nullptr, "EDIT", 3, true);
+  big.SetBounds(0, 0, 20000, 30);
+  EXPECT_NO_THROW(big.Link->EnsureCacheBitmap());
+  EXPECT_TRUE(big.Link->FCacheBmp->Empty());
+  EXPECT_NO_THROW(PaintSection(big.Link.get(), TCacheInfo(), false, 0, Rect(0, 0, 20000, 30), Point(0, 0),
+                               big.Link->FCacheBmp.get(), true));
+}
+
 TEST_F(PaintWin, ParentBackgroundReachesAChildThroughATransparentPanel) {
   TLinkCtl* base = Add(Form, "TESTBASE", 51, true, Rect(0, 0, 120, 90));
   base->Rebuild();
