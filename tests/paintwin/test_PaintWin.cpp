@@ -204,6 +204,22 @@ TEST_F(PaintWin, RequestsAnswerByTransparencyAndReadiness) {
   RequestControlBG(req, base, false);
   EXPECT_EQ(req.Kind, bgBitmap);
   EXPECT_EQ(req.Bmp, base->Link->FCacheBmp.get());
+  // Drawn at once: the cache at Offset lands at R of the target.
+  const TPixelView cache = base->Link->CacheView();
+  for (int y = 0; y < cache.Height; ++y)
+    for (int x = 0; x < cache.Width; ++x) cache.At(x, y) = CoordPixel(x, y);
+  auto target = CreateCacheBitmap(8, 8);
+  req = TBGRequest();
+  req.Offset = Point(3, 4);
+  req.R = Rect(1, 1, 6, 6);
+  req.TargetDC = target->Canvas()->Handle();
+  target->Canvas()->Lock();
+  RequestControlBG(req, base, true);
+  target->Canvas()->Unlock();
+  EXPECT_EQ(req.Kind, bgBitmap);
+  EXPECT_EQ(PixelView(*target).At(1, 1) & 0xFFFFFF, CoordPixel(3, 4) & 0xFFFFFF);
+  EXPECT_EQ(PixelView(*target).At(5, 5) & 0xFFFFFF, CoordPixel(7, 8) & 0xFFFFFF);
+  EXPECT_EQ(PixelView(*target).At(0, 0), 0u);
   // Half transparent without a cache: colour "none".
   Manager->gd[size_t(Manager->GetSkinIndex("TESTCLEAR"))].Props[0].Transparency = 50;
   TLinkCtl* half = Add(Form, "TESTCLEAR", 51, false, Rect(0, 0, 10, 10));
