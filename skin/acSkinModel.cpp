@@ -301,13 +301,6 @@ bool TacSkinModel::LoadPicture(const String& name, TacPicKind kind, bool diskOnl
   return true;
 }
 
-bool TacSkinModel::RectInPicture(const TsMaskData& md) const {
-  const TBitmap32& pic = md.Bmp ? *md.Bmp : MasterBitmap;
-  const TRect& r = md.R;
-  return r.Left >= 0 && r.Top >= 0 && r.Left <= r.Right && r.Top <= r.Bottom && r.Right <= pic.Width() &&
-         r.Bottom <= pic.Height();
-}
-
 void TacSkinModel::AddMask(TsMaskData&& md) {
   if (int(ma.size()) >= MaxSkinImages) throw ESkinError(Format("The skin has more than %d images.", MaxSkinImages));
   md.Manager = this;
@@ -414,11 +407,10 @@ void TacSkinModel::LoadAllMasks() {
           }
           case TacRefForm::rfGlyph:
             ParseGlyphReference(value, md);
-            if (RectInPicture(md)) AddMask(std::move(md));
+            AddMask(std::move(md));
             break;
           case TacRefForm::rfBorder:
             ParseBorderReference(value, md);
-            if (!RectInPicture(md)) break;
             if (version < 7.4 && md.MaskType > 0) {
               const bool single = MaskFrameWidth(md) - md.WL - md.WR == 1 && MaskFrameHeight(md) - md.WT - md.WB == 1;
               md.DrawMode = int16_t(single ? (md.DrawMode | 1) : (md.DrawMode & ~1));
@@ -434,7 +426,7 @@ void TacSkinModel::LoadAllMasks() {
             break;
           case TacRefForm::rfTexture:
             ParseTextureReference(value, md);
-            if (RectInPicture(md)) AddMask(std::move(md));
+            AddMask(std::move(md));
             break;
           case TacRefForm::rfBmpName: {
             const String name = UpperCase(value);
@@ -453,12 +445,11 @@ void TacSkinModel::LoadAllMasks() {
             md.ClassName = UpperCase(section);
             md.PropertyName = UpperCase(key);
             ParseSharpReference(value, md);
-            if (!RectInPicture(md)) break;
             if (md.BorderWidth != 0) {
               md.WL = md.WT = md.WR = md.WB = md.BorderWidth;
             } else {
-              md.WL = md.WR = int16_t(MaskFrameWidth(md));
-              md.WT = md.WB = int16_t(MaskFrameHeight(md));
+              md.WL = md.WR = ToInt16(MaskFrameWidth(md));
+              md.WT = md.WB = ToInt16(MaskFrameHeight(md));
             }
             md.CornerType = DetectCornerType(md, MasterBitmap);
             AddMask(std::move(md));
@@ -496,7 +487,6 @@ void TacSkinModel::LoadAllMasks() {
         } catch (const EConvertError& e) {
           throw EConvertError(Context(section, key) + e.Message());
         }
-        if (!RectInPicture(md)) continue;
         if (md.BorderWidth != 0)
           md.WL = md.WT = md.WR = md.WB = md.BorderWidth;
         else
@@ -1128,15 +1118,17 @@ void TacSkinModel::CheckShadows() {
   else
     FormShadowSize = Rect(md.WL - offs, md.WT - offs, md.WR - offs, md.WB - offs);
   const TBitmap32& pic = md.Bmp ? *md.Bmp : MasterBitmap;
-  const int fw = MaskFrameWidth(md), fh = MaskFrameHeight(md);
-  if (fw > 0 && fh > 0) {
-    ShdiTemplate.SetSize(fw, fh);
-    ShdiTemplate.CopyRect(0, 0, pic, Rect(md.R.Left, md.R.Top, md.R.Left + fw, md.R.Top + fh));
+  // A frame reaching past its picture gives a template no larger than the
+  // picture, its missing pixels transparent.
+  const int fw = MaskFrameWidth(md), tw = std::min(fw, pic.Width()), th = std::min(MaskFrameHeight(md), pic.Height());
+  if (tw > 0 && th > 0) {
+    ShdiTemplate.SetSize(tw, th);
+    ShdiTemplate.CopyRect(0, 0, pic, Rect(md.R.Left, md.R.Top, md.R.Left + tw, md.R.Top + th));
     if (md.ImageCount <= 1) {
       ShdaTemplate = ShdiTemplate;
     } else {
-      ShdaTemplate.SetSize(fw, fh);
-      ShdaTemplate.CopyRect(0, 0, pic, Rect(md.R.Left + fw, md.R.Top, md.R.Left + 2 * fw, md.R.Top + fh));
+      ShdaTemplate.SetSize(tw, th);
+      ShdaTemplate.CopyRect(0, 0, pic, Rect(md.R.Left + fw, md.R.Top, md.R.Left + fw + tw, md.R.Top + th));
     }
   }
   if (CommonSkinData.Version < 7.6) {

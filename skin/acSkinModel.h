@@ -145,7 +145,6 @@ private:
   // Shared pictures are decoded once per load and copied for each use.
   enum class TacPicKind { pkBmp, pkPng, pkJpeg };
   bool LoadPicture(const String& name, TacPicKind kind, bool diskOnly, TBitmap32& picture, bool shared = false);
-  bool RectInPicture(const TsMaskData& md) const;
   void RebuildLookups() const;
   int FindMask(const String& section, const String& mask, bool texturesOnly) const;
   int FindPattern(const String& section, const String& pattern) const;

@@ -175,7 +175,10 @@ void ParseSharpReference(const String& value, TsMaskData& md) {
   const std::vector<String> rect = words.size() > 1 ? SplitWords(words[1], ", ") : std::vector<String>();
   const std::vector<String> params = words.size() > 2 ? SplitWords(words[2], ", ") : std::vector<String>();
   auto num = [](const std::vector<String>& list, size_t i) { return i < list.size() ? LenientInt(list[i]) : 0; };
-  md.R = Rect(num(rect, 0), num(rect, 1), num(rect, 2), num(rect, 3));
+  // A rectangle past its picture is kept; coordinates far beyond any picture
+  // are pulled in so that widths and offsets computed from them cannot overflow.
+  auto coord = [&](size_t i) { return std::clamp(num(rect, i), -MaxMaskCoord, MaxMaskCoord); };
+  md.R = Rect(coord(0), coord(1), coord(2), coord(3));
   md.ImageCount = std::max<int16_t>(ToInt16(num(params, 0)), 1);
   md.MaskType = std::max<int16_t>(ToInt16(num(params, 1)), 0);
   md.BorderWidth = params.size() > 2 ? std::max<int16_t>(ToInt16(StrToInt(params[2])), 0) : 0;

@@ -16,8 +16,12 @@ class TacSkinModel;
 enum TacImgType : int16_t { itisaBorder = 0, itisaTexture = 1, itisaGlyph = 2, itisaGlow = 3, itisaPngGlyph = 4 };
 
 // One image record. Without Bmp the rectangle R lies in the master bitmap.
-// Invariant kept by the loader: R lies inside its picture (own or master),
-// so painting may index the picture inside R without further checks.
+// R is kept as the skin writes it: it may reach past its picture, be inverted,
+// or refer to a master bitmap that is missing (an empty picture), so whatever
+// reads pixels for a record clips R to the picture itself. Coordinates stay
+// within +-MaxMaskCoord.
+constexpr int MaxMaskCoord = 1 << 24;
+
 struct TsMaskData {
   std::unique_ptr<TBitmap32> Bmp;
   String ClassName;

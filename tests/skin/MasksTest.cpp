@@ -44,20 +44,74 @@ TEST_F(Masks, MasterBitmapFromAFolder) {
   EXPECT_EQ(FModel.CommonSkinData.SkinPath, FDir.Path());
 }
 
-TEST_F(Masks, MissingMasterLeavesItEmptyAndMasterRecordsOut) {
-  FDir.Write("Options.dat", "[GLOBALINFO]\nMASTERBITMAP=NONE.BMP\n[A]\nG=@0000@0000@0010@0010@1@0\nE=@0000@0000@0000@0000@1@0\n");
+TEST_F(Masks, MissingMasterKeepsTheMasterRecordsAsWritten) {
+  FDir.Write("Options.dat", "[GLOBALINFO]\nMASTERBITMAP=NONE.BMP\n[A]\nG=@0000@0000@0010@0010@1@0\n"
+                            "E=@0000@0000@0000@0000@1@0\nB=^0015^0000^0025^0005^0001^0001^0001^0001^2^0^1^1\n"
+                            "T=~0293~0037~0323~0067~00~0\n");
   FModel.LoadFromFolder(FDir.Path());
   EXPECT_TRUE(FModel.MasterBitmap.Empty());
-  EXPECT_EQ(M("A", "G"), nullptr);
-  EXPECT_NE(M("A", "E"), nullptr);  // an empty rectangle fits any picture
+  const TsMaskData* g = M("A", "G");  // an @ record without a master bitmap is kept
+  ASSERT_NE(g, nullptr);
+  EXPECT_EQ(g->R, Rect(0, 0, 10, 10));
+  EXPECT_EQ(g->ImgType, itisaGlyph);
+  EXPECT_EQ(g->ImageCount, 1);
+  EXPECT_FALSE(g->Bmp);
+  EXPECT_NE(M("A", "E"), nullptr);
+  const TsMaskData* b = M("A", "B");
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(b->R, Rect(15, 0, 25, 5));
+  EXPECT_EQ(FModel.MaskWidthLeft(FModel.GetMaskIndex("A", "B")), 1);
+  EXPECT_EQ(b->ImageCount, 2);
+  EXPECT_EQ(b->CornerType, 0);  // no pixel to look at
+  const TsMaskData* t = M("A", "T");
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->R, Rect(293, 37, 323, 67));
+  EXPECT_EQ(FModel.GetTextureIndex(FModel.GetSkinIndex("A"), "A", "T"), FModel.GetMaskIndex("A", "T"));
 }
 
-TEST_F(Masks, RectanglesOutsideTheirPictureMakeNoRecord) {
+TEST_F(Masks, RectanglesOutsideTheirPictureAreKeptAsWritten) {
   Load("[A]\nIN=@0090@0040@0100@0050@1@0\nRIGHT=@0090@0040@0101@0050@1@0\nLOW=@0000@0000@0010@0051@1@0\n"
        "INV=@0010@0000@0005@0010@1@0\nB=^0095^0000^0105^0010^0001^0001^0001^0001^1^0^1^1\n"
-       "T=~0000~0045~0010~0055~00~0\nS=#X (-1,0,5,5) (1,0)\n");
-  EXPECT_NE(M("A", "IN"), nullptr);
-  for (const char* k : {"RIGHT", "LOW", "INV", "B", "T", "S"}) EXPECT_EQ(M("A", k), nullptr) << k;
+       "T=~0000~0045~0010~0055~03~0\nS=#X (-1,0,5,5) (1,0)\nFAR=#X (-2000000000,0,2000000000,5) (1,0,2)\n");
+  const struct {
+    const char* Key;
+    TRect R;
+  } cases[] = {{"IN", Rect(90, 40, 100, 50)},   {"RIGHT", Rect(90, 40, 101, 50)}, {"LOW", Rect(0, 0, 10, 51)},
+               {"INV", Rect(10, 0, 5, 10)},     {"B", Rect(95, 0, 105, 10)},      {"T", Rect(0, 45, 10, 55)},
+               {"S", Rect(-1, 0, 5, 5)},        {"FAR", Rect(-MaxMaskCoord, 0, MaxMaskCoord, 5)}};
+  for (const auto& c : cases) {
+    const TsMaskData* m = M("A", c.Key);
+    ASSERT_NE(m, nullptr) << c.Key;
+    EXPECT_EQ(m->R, c.R) << c.Key;
+  }
+  EXPECT_EQ(M("A", "T")->DrawMode, 3);
+  const TsMaskData* s = M("A", "S");
+  EXPECT_EQ(s->WL, 6);  // one frame's width
+  EXPECT_EQ(s->WT, 5);
+  EXPECT_EQ(M("A", "FAR")->WL, 2);
+  EXPECT_EQ(M("A", "B")->WL, 1);
+}
+
+TEST_F(Masks, BorderMaskOnePixelTooWideStillHasItsWidths) {
+  // Frame (90..101, 40..50) in a 100 x 50 master, fuchsia moved to (98, 48).
+  FDir.Write("MASTER.BMP", MakeBmp24(100, 50, [](int x, int y) { return x == 98 && y == 48 ? 0xFFFF00FFu : 0xFF808080u; }));
+  Load("[A]\nB=^0090^0040^0101^0050^0003^0002^0003^0002^1^0^1^0\n"
+       "D=^0090^0040^0101^0050^0000^0000^0000^0000^1^0^1^0\nW=^0090^0040^0101^0050^0000^0000^0000^0000^1^0^1^4\n"
+       "S=#X (90,40,101,50) (1,0)\n");
+  const TsMaskData* b = M("A", "B");
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(b->R, Rect(90, 40, 101, 50));
+  EXPECT_EQ(b->WL, 3);
+  EXPECT_EQ(b->WT, 2);
+  EXPECT_EQ(b->WR, 3);
+  EXPECT_EQ(b->WB, 2);
+  EXPECT_EQ(b->CornerType, 1);  // bottom-right area 98..101 x 48..50, clipped to the picture
+  const int d = FModel.GetMaskIndex("A", "D");
+  EXPECT_EQ(FModel.MaskWidthLeft(d), 3);    // 11 / 3
+  EXPECT_EQ(FModel.MaskWidthBottom(d), 3);  // 10 / 3
+  EXPECT_EQ(M("A", "W")->WR, 4);
+  EXPECT_EQ(M("A", "S")->WL, 11);
+  EXPECT_EQ(M("A", "S")->CornerType, 1);
 }
 
 TEST_F(Masks, BorderWidthsFromBorderWidthOrThirds) {
@@ -342,7 +396,8 @@ TEST_F(Masks, JpegWithoutADecoderAbortsTheLoad) {
 TEST_F(Masks, OverrideSectionsAddBmpAndSharpRecords) {
   FDir.Write("OV.BMP", MakeBmp24(18, 12, SolidFn(0xFF00FF00)));
   TStringList ov;
-  for (const char* l : {"[GLOBALINFO]", "X=ov.bmp", "[newsec]", "bmp=ov.bmp", "sharp=#x (0,0,60,30) (2,1)", "nothing=123"})
+  for (const char* l : {"[GLOBALINFO]", "X=ov.bmp", "[newsec]", "bmp=ov.bmp", "sharp=#x (0,0,60,30) (2,1)", "nothing=123",
+                        "wide=#x (95,0,106,12) (1,0)"})
     ov.Add(l);
   FModel.SetCommonSections(ov);
   Load("");
@@ -355,6 +410,11 @@ TEST_F(Masks, OverrideSectionsAddBmpAndSharpRecords) {
   EXPECT_EQ(s->WL, 10);  // 60 / (2 * 3)
   EXPECT_EQ(s->WT, 5);   // 30 / (2 * 3)
   EXPECT_EQ(M("NEWSEC", "NOTHING"), nullptr);
+  const TsMaskData* w = M("NEWSEC", "WIDE");  // reaches past the master: kept
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->R, Rect(95, 0, 106, 12));
+  EXPECT_EQ(w->WL, 3);  // 11 / 3
+  EXPECT_EQ(w->WT, 4);
 }
 
 TEST_F(Masks, HueOffsetShiftsPicturesButKeepsCaptionButtons) {
@@ -398,6 +458,17 @@ TEST_F(Masks, ShadowMarginsFromTheBorderWidthsAndOldSkinsClearWhite) {
   EXPECT_EQ(FModel.ShdiTemplate.Width(), 40);
   EXPECT_EQ(FModel.ShdaTemplate, FModel.ShdiTemplate);  // one frame
   EXPECT_EQ(FModel.ShdiTemplate.Pixel(0, 0), 0u);
+}
+
+TEST_F(Masks, ShadowFramePastTheMasterLeavesItsMissingPixelsClear) {
+  FModel.SetExtendedBorders(true);
+  Load("FORMOFFSET=0\nEXBORDER=^0090^0040^0101^0050^0004^0003^0002^0001^1^0^1^0\n");
+  EXPECT_EQ(FModel.FormShadowSize, Rect(4, 3, 2, 1));
+  ASSERT_EQ(FModel.ShdiTemplate.Width(), 11);
+  ASSERT_EQ(FModel.ShdiTemplate.Height(), 10);
+  EXPECT_EQ(FModel.ShdiTemplate.Pixel(9, 9), 0xFF808080u);
+  EXPECT_EQ(FModel.ShdiTemplate.Pixel(10, 0), 0u);
+  EXPECT_EQ(FModel.ShdaTemplate, FModel.ShdiTemplate);
 }
 
 TEST(BuiltInShadow, SoftGreyWithAlphaFallingOff) {
