@@ -87,10 +87,20 @@ void OutlineMask(TBitmap32& sheet, int x0, int y0, const TPreviewMask& m) {
   int r = x0 + m.R.Right * Scale, b = y0 + m.R.Bottom * Scale;
   int frames = std::max(1, m.ImageCount), rows = std::max(1, m.Rows);
   int fw = m.R.Width() / frames, fh = m.R.Height() / rows;
-  for (int i = 1; i < frames && fw > 0; ++i)
-    for (int y = t + 1; y < b; y += 2) BlendPixel(sheet, x0 + (m.R.Left + i * fw) * Scale - 1, y, c, 0.5);
-  for (int j = 1; j < rows && fh > 0; ++j)
-    for (int x = l + 1; x < r; x += 2) BlendPixel(sheet, x, y0 + (m.R.Top + j * fh) * Scale - 1, c, 0.5);
+  // Records may reach past their picture: dashes only where the sheet is.
+  auto first = [](int from) { return from < 0 ? from + (1 - from) / 2 * 2 : from; };
+  const int yFrom = first(t + 1), yTo = std::min(b, sheet.Height());
+  const int xFrom = first(l + 1), xTo = std::min(r, sheet.Width());
+  for (int i = 1; i < frames && fw > 0; ++i) {
+    const int x = x0 + (m.R.Left + i * fw) * Scale - 1;
+    if (x >= sheet.Width()) break;
+    for (int y = yFrom; x >= 0 && y < yTo; y += 2) BlendPixel(sheet, x, y, c, 0.5);
+  }
+  for (int j = 1; j < rows && fh > 0; ++j) {
+    const int y = y0 + (m.R.Top + j * fh) * Scale - 1;
+    if (y >= sheet.Height()) break;
+    for (int x = xFrom; y >= 0 && x < xTo; x += 2) BlendPixel(sheet, x, y, c, 0.5);
+  }
   Frame(sheet, l, t, r, b, c);
 }
 
