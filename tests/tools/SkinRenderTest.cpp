@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include "paint/sSkinPaint.h"
 #include "skin/acPNG.h"
@@ -34,7 +35,7 @@ TBitmap32 DirectPaint(const String& section, int w, int h, int state, TColor par
 TBitmap32 Render(const std::vector<String>& args) { return RenderSection(Model(), ParseRenderArgs(args).Request); }
 
 TEST(SkinRender, CommandWritesTheCacheOfADirectPaint) {
-  const String out = "render-edit.png";
+  const String out = (std::filesystem::temp_directory_path() / "quarnel-render-edit.png").string();
   std::remove(out.c_str());
   const String command = String(QN_SKINTOOL) + " render " + SkinPath + " --section EDIT --size 129x26 " + out;
   ASSERT_EQ(std::system(command.c_str()), 0);
@@ -43,6 +44,7 @@ TEST(SkinRender, CommandWritesTheCacheOfADirectPaint) {
   const TBitmap32 expected = DirectPaint("EDIT", 129, 26, 0, DialogColor);
   EXPECT_NE(expected.Pixel(0, 13), expected.Pixel(64, 13));  // a border was painted
   EXPECT_TRUE(png.Bitmap() == expected);
+  std::remove(out.c_str());
 }
 
 TEST(SkinRender, StatePastTheLastPaintsTheLast) {
