@@ -5,24 +5,132 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+// 256-bit kernels where the compiler can switch them on per function and the
+// processor is asked at run time; the Windows build keeps to 128 bits (its
+// compiler does not align the stack for 256-bit spills).
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
+#define QN_WIDE_KERNELS 1
+#include <immintrin.h>
+#define QN_WIDE __attribute__((target("avx2")))
+#endif
 
 namespace {
 
+#if QN_WIDE_KERNELS
+bool HasWideKernels() {
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return has;
+}
+#endif
+
+// Whole rows of two views that follow each other without gaps are one run.
+struct TRuns {
+  int Rows, Length;
+};
+inline TRuns Runs(const TCopyClip& c, const TPixelView& dst, const TPixelView& src) {
+  if (c.W == dst.Stride && c.W == src.Stride && int64_t(c.W) * c.H <= INT32_MAX) return {1, c.W * c.H};
+  return {c.H, c.W};
+}
+inline TRuns Runs(const TRect& c, const TPixelView& v) {
+  if (c.Width() == v.Stride && int64_t(c.Width()) * c.Height() <= INT32_MAX) return {1, c.Width() * c.Height()};
+  return {c.Height(), c.Width()};
+}
+
+// A weight w of 0..100 against a value whose other side is 100 - w:
+// n = a x w + b x (100 - w) = 100 b + (a - b) x w, so n mod 100 can be 50
+// (a tie to settle) only when w is not a multiple of 4.
+constexpr bool TiesPossible(uint32_t w) { return w % 4 != 0; }
+
 #if defined(__SSE2__)
+// floor(t / 100) of 16-bit lanes t <= 43690: (t x 41944) >> 22 is exact there.
+inline __m128i Floor100Lanes(__m128i t) {
+  return _mm_srli_epi16(_mm_mulhi_epu16(t, _mm_set1_epi16(int16_t(41944))), 6);
+}
 // Eight 16-bit lanes n <= 25500 divided by 100, rounded half to even:
-// round half up first, q = (n + 50) div 100, exact as ((n + 50) x 41944) >> 22
-// in that range; a tie (n + 50 = 100 q) with q odd goes down to the even q - 1.
+// round half up first, q = (n + 50) div 100; a tie (n + 50 = 100 q) with q
+// odd goes down to the even q - 1.
 inline __m128i Div100Lanes(__m128i n) {
   const __m128i t = _mm_add_epi16(n, _mm_set1_epi16(50));
-  const __m128i q = _mm_srli_epi16(_mm_mulhi_epu16(t, _mm_set1_epi16(int16_t(41944))), 6);
+  const __m128i q = Floor100Lanes(t);
   const __m128i tie = _mm_cmpeq_epi16(t, _mm_mullo_epi16(q, _mm_set1_epi16(100)));
   return _mm_sub_epi16(q, _mm_and_si128(tie, _mm_and_si128(q, _mm_set1_epi16(1))));
+}
+// Lanes n with no possible tie: (n + 50) div 100.
+inline __m128i Round100Lanes(__m128i n, bool ties) {
+  return ties ? Div100Lanes(n) : Floor100Lanes(_mm_add_epi16(n, _mm_set1_epi16(50)));
+}
+#endif
+
+#if QN_WIDE_KERNELS
+QN_WIDE inline __m256i Floor100Wide(__m256i t) {
+  return _mm256_srli_epi16(_mm256_mulhi_epu16(t, _mm256_set1_epi16(int16_t(41944))), 6);
+}
+QN_WIDE inline __m256i Round100Wide(__m256i n, bool ties) {
+  const __m256i t = _mm256_add_epi16(n, _mm256_set1_epi16(50));
+  const __m256i q = Floor100Wide(t);
+  if (!ties) return q;
+  const __m256i tie = _mm256_cmpeq_epi16(t, _mm256_mullo_epi16(q, _mm256_set1_epi16(100)));
+  return _mm256_sub_epi16(q, _mm256_and_si256(tie, _mm256_and_si256(q, _mm256_set1_epi16(1))));
+}
+
+// The rows of BlendColorRect, BlendBitmapRect and BlendBitmapKeyed eight
+// pixels at a time; each returns how many pixels it did.
+QN_WIDE int BlendColorRowWide(uint32_t* px, int n, uint32_t p, uint32_t kb, uint32_t kg, uint32_t kr, bool ties) {
+  const __m256i zero = _mm256_setzero_si256(), alpha = _mm256_set1_epi32(int32_t(0xFF000000));
+  const __m256i mul = _mm256_set1_epi16(int16_t(p));
+  const __m256i add = _mm256_setr_epi16(int16_t(kb), int16_t(kg), int16_t(kr), 0, int16_t(kb), int16_t(kg),
+                                        int16_t(kr), 0, int16_t(kb), int16_t(kg), int16_t(kr), 0, int16_t(kb),
+                                        int16_t(kg), int16_t(kr), 0);
+  int x = 0;
+  for (; x + 8 <= n; x += 8) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + x));
+    const __m256i lo = Round100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(v, zero), mul), add), ties);
+    const __m256i hi = Round100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(v, zero), mul), add), ties);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x), _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), v, alpha));
+  }
+  return x;
+}
+
+QN_WIDE int BlendRectRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t a) {
+  const __m256i zero = _mm256_setzero_si256(), alpha = _mm256_set1_epi32(int32_t(0xFF000000));
+  const __m256i va = _mm256_set1_epi16(int16_t(a)), vna = _mm256_set1_epi16(int16_t(256 - a));
+  int x = 0;
+  for (; x + 8 <= n; x += 8) {
+    const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + x));
+    const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + x));
+    const __m256i lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(dv, zero), va),
+                                                          _mm256_mullo_epi16(_mm256_unpacklo_epi8(sv, zero), vna)), 8);
+    const __m256i hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(dv, zero), va),
+                                                          _mm256_mullo_epi16(_mm256_unpackhi_epi8(sv, zero), vna)), 8);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x), _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), dv, alpha));
+  }
+  return x;
+}
+
+QN_WIDE int BlendKeyedRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t key, uint32_t f, bool ties) {
+  const __m256i alpha = _mm256_set1_epi32(int32_t(0xFF000000)), vk = _mm256_set1_epi32(int32_t(key));
+  // Byte pairs (src, dst) against (100 - f, f): one multiply-add gives s x (100 - f) + d x f.
+  const __m256i w = _mm256_set1_epi16(int16_t((f << 8) | (100 - f)));
+  int x = 0;
+  for (; x + 8 <= n; x += 8) {
+    const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + x));
+    const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + x));
+    const __m256i lo = Round100Wide(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(sv, dv), w), ties);
+    const __m256i hi = Round100Wide(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(sv, dv), w), ties);
+    const __m256i keep = _mm256_or_si256(_mm256_cmpeq_epi32(sv, vk), alpha);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x), _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), dv, keep));
+  }
+  return x;
 }
 #endif
 
@@ -92,25 +200,34 @@ void BlendColorRect(const TPixelView& bmp, const TRect& r, int percent, TColor c
   const uint32_t p = uint32_t(ClampPercent(percent));
   const uint32_t k = ColorToPixel(ColorToRGB(color), 0);  // system colours too
   const uint32_t kb = Channel(k, 0) * (100 - p), kg = Channel(k, 8) * (100 - p), kr = Channel(k, 16) * (100 - p);
-  for (int y = c.Top; y < c.Bottom; ++y) {
-    uint32_t* px = bmp.Row(y);
-    int x = c.Left;
+  const bool ties = TiesPossible(p);
+  const TRuns runs = Runs(c, bmp);
+#if QN_WIDE_KERNELS
+  const bool wide = HasWideKernels();
+#endif
+  for (int y = 0; y < runs.Rows; ++y) {
+    uint32_t* px = bmp.Row(c.Top + y) + c.Left;
+    const int n = runs.Length;
+    int x = 0;
+#if QN_WIDE_KERNELS
+    if (wide) x = BlendColorRowWide(px, n, p, kb, kg, kr, ties);
+#endif
 #if defined(__SSE2__)
     {
       const __m128i zero = _mm_setzero_si128(), alpha = _mm_set1_epi32(int32_t(0xFF000000));
       const __m128i mul = _mm_set1_epi16(int16_t(p));
       const __m128i add = _mm_setr_epi16(int16_t(kb), int16_t(kg), int16_t(kr), 0, int16_t(kb), int16_t(kg),
                                          int16_t(kr), 0);
-      for (; x + 4 <= c.Right; x += 4) {
+      for (; x + 4 <= n; x += 4) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + x));
-        const __m128i lo = Div100Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(v, zero), mul), add));
-        const __m128i hi = Div100Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(v, zero), mul), add));
+        const __m128i lo = Round100Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(v, zero), mul), add), ties);
+        const __m128i hi = Round100Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(v, zero), mul), add), ties);
         const __m128i out = _mm_or_si128(_mm_and_si128(v, alpha), _mm_andnot_si128(alpha, _mm_packus_epi16(lo, hi)));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(px + x), out);
       }
     }
 #endif
-    for (; x < c.Right; ++x) {
+    for (; x < n; ++x) {
       const uint32_t v = px[x];
       px[x] = (v & 0xFF000000) | Div100(Channel(v, 0) * p + kb) | (Div100(Channel(v, 8) * p + kg) << 8) |
               (Div100(Channel(v, 16) * p + kr) << 16);
@@ -124,15 +241,23 @@ void BlendBitmapRect(const TPixelView& dst, const TPixelView& src, int alpha, TP
   // a x (d - s) + s x 256 == a x d + (256 - a) x s: no negative terms, so
   // red and blue share one multiply.
   const uint32_t a = uint32_t(std::clamp(alpha, 0, 255)), na = 256 - a;
-  for (int y = 0; y < c.H; ++y) {
+  const TRuns runs = Runs(c, dst, src);
+#if QN_WIDE_KERNELS
+  const bool wide = HasWideKernels();
+#endif
+  for (int y = 0; y < runs.Rows; ++y) {
     uint32_t* d = dst.Row(c.DstY + y) + c.DstX;
     const uint32_t* s = src.Row(c.SrcY + y) + c.SrcX;
+    const int n = runs.Length;
     int x = 0;
+#if QN_WIDE_KERNELS
+    if (wide) x = BlendRectRowWide(d, s, n, a);
+#endif
 #if defined(__SSE2__)
     {
       const __m128i zero = _mm_setzero_si128(), mask = _mm_set1_epi32(int32_t(0xFF000000));
       const __m128i va = _mm_set1_epi16(int16_t(a)), vna = _mm_set1_epi16(int16_t(na));
-      for (; x + 4 <= c.W; x += 4) {
+      for (; x + 4 <= n; x += 4) {
         const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + x));
         const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
         const __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(dv, zero), va),
@@ -144,7 +269,7 @@ void BlendBitmapRect(const TPixelView& dst, const TPixelView& src, int alpha, TP
       }
     }
 #endif
-    for (; x < c.W; ++x) {
+    for (; x < n; ++x) {
       const uint32_t dv = d[x], sv = s[x];
       const uint32_t rb = (((dv & 0xFF00FF) * a + (sv & 0xFF00FF) * na) >> 8) & 0xFF00FF;
       const uint32_t g = (((dv & 0xFF00) * a + (sv & 0xFF00) * na) >> 8) & 0xFF00;
@@ -158,22 +283,31 @@ void BlendBitmapKeyed(const TPixelView& dst, int dstX, int dstY, uint32_t key, i
   const TCopyClip c = ClipCopy(dst, dstX, dstY, src, srcRect);
   if (c.Empty()) return;
   const uint32_t f = uint32_t(ClampPercent(factorPercent)), nf = 100 - f;
-  for (int y = 0; y < c.H; ++y) {
+  const bool ties = TiesPossible(f);
+  const TRuns runs = Runs(c, dst, src);
+#if QN_WIDE_KERNELS
+  const bool wide = HasWideKernels();
+#endif
+  for (int y = 0; y < runs.Rows; ++y) {
     uint32_t* d = dst.Row(c.DstY + y) + c.DstX;
     const uint32_t* s = src.Row(c.SrcY + y) + c.SrcX;
+    const int n = runs.Length;
     int x = 0;
+#if QN_WIDE_KERNELS
+    if (wide) x = BlendKeyedRowWide(d, s, n, key, f, ties);
+#endif
 #if defined(__SSE2__)
     {
       const __m128i zero = _mm_setzero_si128(), alpha = _mm_set1_epi32(int32_t(0xFF000000));
       const __m128i vk = _mm_set1_epi32(int32_t(key));
       const __m128i vf = _mm_set1_epi16(int16_t(f)), vnf = _mm_set1_epi16(int16_t(nf));
-      for (; x + 4 <= c.W; x += 4) {
+      for (; x + 4 <= n; x += 4) {
         const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + x));
         const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
-        const __m128i lo = Div100Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(sv, zero), vnf),
-                                                     _mm_mullo_epi16(_mm_unpacklo_epi8(dv, zero), vf)));
-        const __m128i hi = Div100Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(sv, zero), vnf),
-                                                     _mm_mullo_epi16(_mm_unpackhi_epi8(dv, zero), vf)));
+        const __m128i lo = Round100Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(sv, zero), vnf),
+                                                       _mm_mullo_epi16(_mm_unpacklo_epi8(dv, zero), vf)), ties);
+        const __m128i hi = Round100Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(sv, zero), vnf),
+                                                       _mm_mullo_epi16(_mm_unpackhi_epi8(dv, zero), vf)), ties);
         // Destination kept where the source is the key, and in every alpha byte.
         const __m128i keep = _mm_or_si128(_mm_cmpeq_epi32(sv, vk), alpha);
         const __m128i out = _mm_or_si128(_mm_and_si128(dv, keep), _mm_andnot_si128(keep, _mm_packus_epi16(lo, hi)));
@@ -181,7 +315,7 @@ void BlendBitmapKeyed(const TPixelView& dst, int dstX, int dstY, uint32_t key, i
       }
     }
 #endif
-    for (; x < c.W; ++x) {
+    for (; x < n; ++x) {
       const uint32_t sv = s[x];
       if (sv == key) continue;
       const uint32_t dv = d[x];
