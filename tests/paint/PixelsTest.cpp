@@ -88,6 +88,19 @@ TEST(PaintFill, CreateFillAndAlpha) {
   EXPECT_EQ(b.Pixel(1, 0), 0x11563412u);
 }
 
+// Runs of every short length and a few long ones fill exactly their pixels.
+TEST(PaintFill, RunsOfEveryLength) {
+  std::vector<uint32_t> buf(5000);
+  for (size_t n : {size_t(0), size_t(1), size_t(7), size_t(8), size_t(9), size_t(31), size_t(32), size_t(33),
+                   size_t(129), size_t(4096), size_t(4097), size_t(4990)})
+    for (size_t at : {size_t(1), size_t(4)}) {
+      std::fill(buf.begin(), buf.end(), 0x11111111u);
+      FillPixels(buf.data() + at, n, 0xA0B0C0D0u);
+      for (size_t i = 0; i < buf.size(); ++i)
+        ASSERT_EQ(buf[i], i >= at && i < at + n ? 0xA0B0C0D0u : 0x11111111u) << n << " at " << i;
+    }
+}
+
 // Each blend against its formula in exact rational arithmetic.
 TEST(PaintBlend, RandomAgainstExactReference) {
   std::mt19937 rng(1234);
