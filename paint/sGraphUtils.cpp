@@ -88,14 +88,27 @@ QN_WIDE inline __m256i Round100Wide(__m256i n, bool ties) {
 QN_WIDE int BlendColorRowWide(uint32_t* px, int n, uint32_t p, uint32_t kb, uint32_t kg, uint32_t kr, bool ties) {
   const __m256i zero = _mm256_setzero_si256(), alpha = _mm256_set1_epi32(int32_t(0xFF000000));
   const __m256i mul = _mm256_set1_epi16(int16_t(p));
-  const __m256i add = _mm256_setr_epi16(int16_t(kb), int16_t(kg), int16_t(kr), 0, int16_t(kb), int16_t(kg),
-                                        int16_t(kr), 0, int16_t(kb), int16_t(kg), int16_t(kr), 0, int16_t(kb),
-                                        int16_t(kg), int16_t(kr), 0);
   int x = 0;
+  if (ties) {
+    const __m256i add = _mm256_setr_epi16(int16_t(kb), int16_t(kg), int16_t(kr), 0, int16_t(kb), int16_t(kg),
+                                          int16_t(kr), 0, int16_t(kb), int16_t(kg), int16_t(kr), 0, int16_t(kb),
+                                          int16_t(kg), int16_t(kr), 0);
+    for (; x + 8 <= n; x += 8) {
+      const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + x));
+      const __m256i lo = Round100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(v, zero), mul), add), true);
+      const __m256i hi = Round100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(v, zero), mul), add), true);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x), _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), v, alpha));
+    }
+    return x;
+  }
+  // No tie: (v x p + k x (100 - p) + 50) div 100, the 50 taken into the colour term.
+  const __m256i add = _mm256_setr_epi16(int16_t(kb + 50), int16_t(kg + 50), int16_t(kr + 50), 0, int16_t(kb + 50),
+                                        int16_t(kg + 50), int16_t(kr + 50), 0, int16_t(kb + 50), int16_t(kg + 50),
+                                        int16_t(kr + 50), 0, int16_t(kb + 50), int16_t(kg + 50), int16_t(kr + 50), 0);
   for (; x + 8 <= n; x += 8) {
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + x));
-    const __m256i lo = Round100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(v, zero), mul), add), ties);
-    const __m256i hi = Round100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(v, zero), mul), add), ties);
+    const __m256i lo = Floor100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(v, zero), mul), add));
+    const __m256i hi = Floor100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(v, zero), mul), add));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x), _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), v, alpha));
   }
   return x;
@@ -103,8 +116,35 @@ QN_WIDE int BlendColorRowWide(uint32_t* px, int n, uint32_t p, uint32_t kb, uint
 
 QN_WIDE int BlendRectRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t a) {
   const __m256i zero = _mm256_setzero_si256(), alpha = _mm256_set1_epi32(int32_t(0xFF000000));
-  const __m256i va = _mm256_set1_epi16(int16_t(a)), vna = _mm256_set1_epi16(int16_t(256 - a));
   int x = 0;
+  if (a >= 2 && a <= 254) {
+    // a x d + (256 - a) x s as two byte multiply-adds of the pairs (d, s),
+    // a = a1 + a2 with 1 <= a1, a2 <= 127: (a1, 128 - a1) and (a2, 128 - a2)
+    // fit signed bytes and each sum stays below 2^15. An even a needs one.
+    const uint32_t a1 = a / 2, a2 = a - a1;
+    const __m256i w1 = _mm256_set1_epi16(int16_t(((128 - a1) << 8) | a1));
+    const __m256i w2 = _mm256_set1_epi16(int16_t(((128 - a2) << 8) | a2));
+    if (a1 == a2) {
+      for (; x + 8 <= n; x += 8) {
+        const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + x));
+        const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + x));
+        const __m256i lo = _mm256_srli_epi16(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(dv, sv), w1), 7);
+        const __m256i hi = _mm256_srli_epi16(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(dv, sv), w1), 7);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x), _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), dv, alpha));
+      }
+      return x;
+    }
+    for (; x + 8 <= n; x += 8) {
+      const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + x));
+      const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + x));
+      const __m256i pl = _mm256_unpacklo_epi8(dv, sv), ph = _mm256_unpackhi_epi8(dv, sv);
+      const __m256i lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_maddubs_epi16(pl, w1), _mm256_maddubs_epi16(pl, w2)), 8);
+      const __m256i hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_maddubs_epi16(ph, w1), _mm256_maddubs_epi16(ph, w2)), 8);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x), _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), dv, alpha));
+    }
+    return x;
+  }
+  const __m256i va = _mm256_set1_epi16(int16_t(a)), vna = _mm256_set1_epi16(int16_t(256 - a));
   for (; x + 8 <= n; x += 8) {
     const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + x));
     const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + x));
