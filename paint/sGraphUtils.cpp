@@ -85,31 +85,30 @@ QN_WIDE inline __m256i Round100Wide(__m256i n, bool ties) {
 
 // The rows of BlendColorRect, BlendBitmapRect and BlendBitmapKeyed eight
 // pixels at a time; each returns how many pixels it did.
+// The alpha lanes are weighed 100 against nothing (plus the rounding 50 where
+// it is added here), so they come out as they went in without a blend.
 QN_WIDE int BlendColorRowWide(uint32_t* px, int n, uint32_t p, uint32_t kb, uint32_t kg, uint32_t kr, bool ties) {
-  const __m256i zero = _mm256_setzero_si256(), alpha = _mm256_set1_epi32(int32_t(0xFF000000));
-  const __m256i mul = _mm256_set1_epi16(int16_t(p));
+  const __m256i zero = _mm256_setzero_si256();
+  const int16_t m = int16_t(p), r = ties ? 0 : 50;
+  const __m256i mul = _mm256_setr_epi16(m, m, m, 100, m, m, m, 100, m, m, m, 100, m, m, m, 100);
+  const int16_t b = int16_t(kb + r), g = int16_t(kg + r), rr = int16_t(kr + r);
+  const __m256i add = _mm256_setr_epi16(b, g, rr, r, b, g, rr, r, b, g, rr, r, b, g, rr, r);
   int x = 0;
   if (ties) {
-    const __m256i add = _mm256_setr_epi16(int16_t(kb), int16_t(kg), int16_t(kr), 0, int16_t(kb), int16_t(kg),
-                                          int16_t(kr), 0, int16_t(kb), int16_t(kg), int16_t(kr), 0, int16_t(kb),
-                                          int16_t(kg), int16_t(kr), 0);
     for (; x + 8 <= n; x += 8) {
       const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + x));
       const __m256i lo = Round100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(v, zero), mul), add), true);
       const __m256i hi = Round100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(v, zero), mul), add), true);
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x), _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), v, alpha));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x), _mm256_packus_epi16(lo, hi));
     }
     return x;
   }
-  // No tie: (v x p + k x (100 - p) + 50) div 100, the 50 taken into the colour term.
-  const __m256i add = _mm256_setr_epi16(int16_t(kb + 50), int16_t(kg + 50), int16_t(kr + 50), 0, int16_t(kb + 50),
-                                        int16_t(kg + 50), int16_t(kr + 50), 0, int16_t(kb + 50), int16_t(kg + 50),
-                                        int16_t(kr + 50), 0, int16_t(kb + 50), int16_t(kg + 50), int16_t(kr + 50), 0);
+  // No tie: (v x p + k x (100 - p) + 50) div 100.
   for (; x + 8 <= n; x += 8) {
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + x));
     const __m256i lo = Floor100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(v, zero), mul), add));
     const __m256i hi = Floor100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(v, zero), mul), add));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x), _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), v, alpha));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x), _mm256_packus_epi16(lo, hi));
   }
   return x;
 }
@@ -158,17 +157,19 @@ QN_WIDE int BlendRectRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t a) 
 }
 
 QN_WIDE int BlendKeyedRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t key, uint32_t f, bool ties) {
-  const __m256i alpha = _mm256_set1_epi32(int32_t(0xFF000000)), vk = _mm256_set1_epi32(int32_t(key));
-  // Byte pairs (src, dst) against (100 - f, f): one multiply-add gives s x (100 - f) + d x f.
-  const __m256i w = _mm256_set1_epi16(int16_t((f << 8) | (100 - f)));
+  const __m256i vk = _mm256_set1_epi32(int32_t(key));
+  // Byte pairs (src, dst) against (100 - f, f): one multiply-add gives
+  // s x (100 - f) + d x f; the alpha pair against (0, 100) keeps d.
+  const int16_t wc = int16_t((f << 8) | (100 - f)), wa = int16_t(100 << 8);
+  const __m256i w = _mm256_setr_epi16(wc, wc, wc, wa, wc, wc, wc, wa, wc, wc, wc, wa, wc, wc, wc, wa);
   int x = 0;
   for (; x + 8 <= n; x += 8) {
     const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + x));
     const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + x));
     const __m256i lo = Round100Wide(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(sv, dv), w), ties);
     const __m256i hi = Round100Wide(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(sv, dv), w), ties);
-    const __m256i keep = _mm256_or_si256(_mm256_cmpeq_epi32(sv, vk), alpha);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x), _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), dv, keep));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x),
+                        _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), dv, _mm256_cmpeq_epi32(sv, vk)));
   }
   return x;
 }
