@@ -76,9 +76,13 @@ QN_WIDE inline __m256i Floor100Wide(__m256i t) {
   return _mm256_srli_epi16(_mm256_mulhi_epu16(t, _mm256_set1_epi16(int16_t(41944))), 6);
 }
 QN_WIDE inline __m256i Round100Wide(__m256i n, bool ties) {
+  if (!ties) {
+    // (n + 50) div 100 for n <= 25500: y = (n x 41944) >> 16 is n x 0.64
+    // plus less than 0.6 / 64, and (y x 512 + 2^14) >> 15 = (y + 32) >> 6.
+    return _mm256_mulhrs_epi16(_mm256_mulhi_epu16(n, _mm256_set1_epi16(int16_t(41944))), _mm256_set1_epi16(512));
+  }
   const __m256i t = _mm256_add_epi16(n, _mm256_set1_epi16(50));
   const __m256i q = Floor100Wide(t);
-  if (!ties) return q;
   const __m256i tie = _mm256_cmpeq_epi16(t, _mm256_mullo_epi16(q, _mm256_set1_epi16(100)));
   return _mm256_sub_epi16(q, _mm256_and_si256(tie, _mm256_and_si256(q, _mm256_set1_epi16(1))));
 }
