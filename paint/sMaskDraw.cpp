@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -236,19 +237,23 @@ void CopyMasked(const TPixelView& dst, int x, int y, const TPixelView& src, cons
 #if QN_WIDE_KERNELS
   const bool wide = plain && HasWideKernels();
 #endif
-  for (int row = 0; row < c.H; ++row) {
+  // Without background lookups, whole rows that follow each other in both
+  // views are one run (the mask rows then follow each other too).
+  int rows = c.H, run = c.W;
+  if (plain && c.W == dst.Stride && c.W == src.Stride && int64_t(c.W) * c.H <= INT32_MAX) rows = 1, run = c.W * c.H;
+  for (int row = 0; row < rows; ++row) {
     uint32_t* d = dst.Row(c.DstY + row) + c.DstX;
     const uint32_t* s = src.Row(c.SrcY + row) + c.SrcX;
     const uint32_t* m = src.Row(c.SrcY + row + maskOffset) + c.SrcX;
     int i = 0;
 #if QN_WIDE_KERNELS
-    if (wide) i = MaskedRowWide(d, s, m, c.W);
+    if (wide) i = MaskedRowWide(d, s, m, run);
 #endif
 #if defined(__SSE2__)
     if (plain) {
       const __m128i zero = _mm_setzero_si128(), alpha = _mm_set1_epi32(int32_t(0xFF000000));
       const __m128i key = _mm_set1_epi32(int32_t(KeyPixel)), full = _mm_set1_epi16(256);
-      for (; i + 4 <= c.W; i += 4) {
+      for (; i + 4 <= run; i += 4) {
         const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
         const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
         const __m128i mv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m + i));
@@ -264,7 +269,7 @@ void CopyMasked(const TPixelView& dst, int x, int y, const TPixelView& src, cons
       }
     }
 #endif
-    for (; i < c.W; ++i) {
+    for (; i < run; ++i) {
       const uint32_t sv = s[i];
       if (compose && ci.Ready) {
         uint32_t bg;
