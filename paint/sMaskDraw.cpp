@@ -35,22 +35,26 @@ bool HasWideKernels() {
 // pixels at a time: d = (d x m + s x (256 - m)) >> 8 unless s is the key.
 // Returns how many pixels it did.
 QN_WIDE int MaskedRowWide(uint32_t* d, const uint32_t* s, const uint32_t* m, int n) {
-  const __m256i zero = _mm256_setzero_si256(), alpha = _mm256_set1_epi32(int32_t(0xFF000000));
-  const __m256i key = _mm256_set1_epi32(int32_t(KeyPixel)), full = _mm256_set1_epi16(256);
+  // d x m + s x (256 - m) = (d - s) x m + s x 256, exact modulo 2^16 as the
+  // result lies in 0..65280. Blue and red in the low bytes of the 16-bit
+  // lanes, green and alpha moved there: no byte unpacking.
+  const __m256i low = _mm256_set1_epi32(0x00FF00FF), high = _mm256_set1_epi32(int32_t(0xFF00FF00));
+  const __m256i alpha = _mm256_set1_epi32(int32_t(0xFF000000)), key = _mm256_set1_epi32(int32_t(KeyPixel));
   int i = 0;
   for (; i + 8 <= n; i += 8) {
     const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
     const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
     const __m256i mv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(m + i));
-    const __m256i ml = _mm256_unpacklo_epi8(mv, zero), mh = _mm256_unpackhi_epi8(mv, zero);
-    const __m256i lo = _mm256_srli_epi16(
-        _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(dv, zero), ml),
-                         _mm256_mullo_epi16(_mm256_unpacklo_epi8(sv, zero), _mm256_sub_epi16(full, ml))), 8);
-    const __m256i hi = _mm256_srli_epi16(
-        _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(dv, zero), mh),
-                         _mm256_mullo_epi16(_mm256_unpackhi_epi8(sv, zero), _mm256_sub_epi16(full, mh))), 8);
+    const __m256i rb = _mm256_srli_epi16(
+        _mm256_add_epi16(_mm256_mullo_epi16(_mm256_sub_epi16(_mm256_and_si256(dv, low), _mm256_and_si256(sv, low)),
+                                            _mm256_and_si256(mv, low)),
+                         _mm256_slli_epi16(sv, 8)), 8);
+    const __m256i ga = _mm256_add_epi16(
+        _mm256_mullo_epi16(_mm256_sub_epi16(_mm256_srli_epi16(dv, 8), _mm256_srli_epi16(sv, 8)), _mm256_srli_epi16(mv, 8)),
+        _mm256_and_si256(sv, high));
+    const __m256i out = _mm256_or_si256(rb, _mm256_and_si256(ga, high));
     const __m256i keep = _mm256_or_si256(_mm256_cmpeq_epi32(sv, key), alpha);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), dv, keep));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_blendv_epi8(out, dv, keep));
   }
   return i;
 }
