@@ -184,6 +184,34 @@ inline uint32_t Div100(uint32_t n) { return DivRoundHalfEven(n, 100); }
 
 inline uint32_t Channel(uint32_t p, int shift) { return (p >> shift) & 0xFF; }
 
+#if QN_WIDE_KERNELS
+// n pixels of a row from a tile row of sw pixels starting at column sx: a
+// call to the C library per tile costs more than the copy itself at the
+// widths of controls. The tile and the row never overlap.
+QN_WIDE void TileRowWide(uint32_t* d, int n, const uint32_t* s, int sw, int sx) {
+  int x = 0;
+  while (x < n) {
+    const int k = std::min(sw - sx, n - x);
+    const uint32_t* from = s + sx;
+    uint32_t* to = d + x;
+    if (k >= 8) {
+      // One unaligned store, then stores on 32-byte boundaries of the row.
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(to), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from)));
+      int i = 8 - int((reinterpret_cast<uintptr_t>(to) >> 2) & 7);
+      for (; i + 8 <= k; i += 8)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + i), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i)));
+      if (i < k)  // the last eight again, overlapping what is done
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + k - 8),
+                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + k - 8)));
+    } else {
+      for (int i = 0; i < k; ++i) to[i] = from[i];
+    }
+    x += k;
+    sx = 0;
+  }
+}
+#endif
+
 // Tiles area (clipped to the view) with srcRect of src, the tile grid
 // anchored at (originX, originY). srcRect must lie inside src.
 void TileArea(const TPixelView& dst, const TRect& area, int originX, int originY, const TPixelView& src,
@@ -194,9 +222,19 @@ void TileArea(const TPixelView& dst, const TRect& area, int originX, int originY
   if (a.IsEmpty()) return;
   auto mod = [](int v, int m) { v %= m; return v < 0 ? v + m : v; };
   const int phaseX = mod(a.Left - originX, sw);
-  for (int y = a.Top; y < a.Bottom; ++y) {
-    const uint32_t* s = src.Row(srcRect.Top + mod(y - originY, sh)) + srcRect.Left;
+#if QN_WIDE_KERNELS
+  const bool wide = HasWideKernels();
+#endif
+  // The tile row follows the destination row without a division per row.
+  for (int y = a.Top, ty = mod(a.Top - originY, sh); y < a.Bottom; ++y, ty = ty + 1 == sh ? 0 : ty + 1) {
+    const uint32_t* s = src.Row(srcRect.Top + ty) + srcRect.Left;
     uint32_t* d = dst.Row(y);
+#if QN_WIDE_KERNELS
+    if (wide) {
+      TileRowWide(d + a.Left, a.Width(), s, sw, phaseX);
+      continue;
+    }
+#endif
     int x = a.Left, sx = phaseX;
     while (x < a.Right) {
       int n = std::min(sw - sx, a.Right - x);
@@ -247,6 +285,10 @@ void BlendColorRect(const TPixelView& bmp, const TRect& r, int percent, TColor c
   const uint32_t kb = Channel(k, 0) * (100 - p), kg = Channel(k, 8) * (100 - p), kr = Channel(k, 16) * (100 - p);
   const bool ties = TiesPossible(p);
   const TRuns runs = Runs(c, bmp);
+  auto one = [&](uint32_t v) {
+    return (v & 0xFF000000) | Div100(Channel(v, 0) * p + kb) | (Div100(Channel(v, 8) * p + kg) << 8) |
+           (Div100(Channel(v, 16) * p + kr) << 16);
+  };
 #if QN_WIDE_KERNELS
   const bool wide = HasWideKernels();
 #endif
@@ -272,11 +314,7 @@ void BlendColorRect(const TPixelView& bmp, const TRect& r, int percent, TColor c
       }
     }
 #endif
-    for (; x < n; ++x) {
-      const uint32_t v = px[x];
-      px[x] = (v & 0xFF000000) | Div100(Channel(v, 0) * p + kb) | (Div100(Channel(v, 8) * p + kg) << 8) |
-              (Div100(Channel(v, 16) * p + kr) << 16);
-    }
+    for (; x < n; ++x) px[x] = one(px[x]);
   }
 }
 

@@ -322,6 +322,26 @@ TEST(PaintTile, ZeroExtentsPaintNothing) {
     for (int x = 0; x < 5; ++x) ASSERT_EQ(dst.Pixel(x, y), 0u);
 }
 
+// Tiles of many widths (shorter and longer than a vector) at every phase,
+// against the pixel each place takes by the definition.
+TEST(PaintTile, RandomAreasAgainstTileGrid) {
+  std::mt19937 rng(91);
+  for (int round = 0; round < 300; ++round) {
+    const int tw = 1 + int(rng() % 23), th = 1 + int(rng() % 5), dw = 1 + int(rng() % 70), dh = 1 + int(rng() % 6);
+    TBitmap32 tile = Coords(tw, th, 1, 1);
+    const TRect r = Rect(int(rng() % 20) - 8, int(rng() % 6) - 3, int(rng() % 80) - 4, int(rng() % 8));
+    TBitmap32 d(dw, dh);
+    d.Fill(0x12345678);
+    TileGraphic(d, r, tile);
+    auto mod = [](int v, int m) { return ((v % m) + m) % m; };
+    for (int y = 0; y < dh; ++y)
+      for (int x = 0; x < dw; ++x) {
+        const bool in = x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
+        ASSERT_EQ(d.Pixel(x, y), in ? CoordPixel(1 + mod(x - r.Left, tw), 1 + mod(y - r.Top, th)) : 0x12345678u);
+      }
+  }
+}
+
 TEST(PaintTile, GraphicAndMaskedCells) {
   TBitmap32 src = Coords(2, 2), dst(5, 3);
   TileGraphic(dst, Rect(1, 0, 4, 3), src);
