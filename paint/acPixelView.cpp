@@ -30,7 +30,9 @@ bool HasWideStores() {
 // overlapping the one before.
 __attribute__((target("avx2"))) void FillWide(uint32_t* p, size_t n, uint32_t value) {
   const __m256i v = _mm256_set1_epi32(int32_t(value));
-  size_t i = 0;
+  // One unaligned store, then 32-byte boundaries: no store splits a cache line.
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+  size_t i = 8 - ((reinterpret_cast<uintptr_t>(p) >> 2) & 7);
   for (; i + 32 <= n; i += 32) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i), v);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i + 8), v);

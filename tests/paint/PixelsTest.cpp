@@ -93,7 +93,7 @@ TEST(PaintFill, RunsOfEveryLength) {
   std::vector<uint32_t> buf(5000);
   for (size_t n : {size_t(0), size_t(1), size_t(7), size_t(8), size_t(9), size_t(31), size_t(32), size_t(33),
                    size_t(129), size_t(4096), size_t(4097), size_t(4990)})
-    for (size_t at : {size_t(1), size_t(4)}) {
+    for (size_t at : {size_t(0), size_t(1), size_t(3), size_t(4), size_t(7)}) {
       std::fill(buf.begin(), buf.end(), 0x11111111u);
       FillPixels(buf.data() + at, n, 0xA0B0C0D0u);
       for (size_t i = 0; i < buf.size(); ++i)
