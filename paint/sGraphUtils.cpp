@@ -301,15 +301,19 @@ void BlendColorRect(const TPixelView& bmp, const TRect& r, int percent, TColor c
 #endif
 #if defined(__SSE2__)
     {
-      const __m128i zero = _mm_setzero_si128(), alpha = _mm_set1_epi32(int32_t(0xFF000000));
-      const __m128i mul = _mm_set1_epi16(int16_t(p));
-      const __m128i add = _mm_setr_epi16(int16_t(kb), int16_t(kg), int16_t(kr), 0, int16_t(kb), int16_t(kg),
-                                         int16_t(kr), 0);
+      // Alpha lanes weighed 100 against nothing come out unchanged; without
+      // ties the rounding 50 goes into the colour term.
+      const __m128i zero = _mm_setzero_si128();
+      const int16_t m = int16_t(p), h = ties ? 0 : 50;
+      const int16_t b = int16_t(kb + h), g = int16_t(kg + h), rr = int16_t(kr + h);
+      const __m128i mul = _mm_setr_epi16(m, m, m, 100, m, m, m, 100);
+      const __m128i add = _mm_setr_epi16(b, g, rr, h, b, g, rr, h);
       for (; x + 4 <= n; x += 4) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + x));
-        const __m128i lo = Round100Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(v, zero), mul), add), ties);
-        const __m128i hi = Round100Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(v, zero), mul), add), ties);
-        const __m128i out = _mm_or_si128(_mm_and_si128(v, alpha), _mm_andnot_si128(alpha, _mm_packus_epi16(lo, hi)));
+        const __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(v, zero), mul), add);
+        const __m128i hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(v, zero), mul), add);
+        const __m128i out = ties ? _mm_packus_epi16(Div100Lanes(lo), Div100Lanes(hi))
+                                 : _mm_packus_epi16(Floor100Lanes(lo), Floor100Lanes(hi));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(px + x), out);
       }
     }

@@ -255,21 +255,24 @@ void CopyMasked(const TPixelView& dst, int x, int y, const TPixelView& src, cons
 #endif
 #if defined(__SSE2__)
     if (plain) {
-      const __m128i zero = _mm_setzero_si128(), alpha = _mm_set1_epi32(int32_t(0xFF000000));
-      const __m128i key = _mm_set1_epi32(int32_t(KeyPixel)), full = _mm_set1_epi16(256);
+      // As the wide row: (d - s) x m + s x 256 modulo 2^16 in the 16-bit
+      // lanes of blue/red and of green/alpha.
+      const __m128i low = _mm_set1_epi32(0x00FF00FF), high = _mm_set1_epi32(int32_t(0xFF00FF00));
+      const __m128i alpha = _mm_set1_epi32(int32_t(0xFF000000)), key = _mm_set1_epi32(int32_t(KeyPixel));
       for (; i + 4 <= run; i += 4) {
         const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
         const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
         const __m128i mv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m + i));
-        // (d x m + s x (256 - m)) >> 8 in 16-bit lanes (at most 255 x 256).
-        const __m128i ml = _mm_unpacklo_epi8(mv, zero), mh = _mm_unpackhi_epi8(mv, zero);
-        const __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(dv, zero), ml),
-                                                        _mm_mullo_epi16(_mm_unpacklo_epi8(sv, zero), _mm_sub_epi16(full, ml))), 8);
-        const __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(dv, zero), mh),
-                                                        _mm_mullo_epi16(_mm_unpackhi_epi8(sv, zero), _mm_sub_epi16(full, mh))), 8);
+        const __m128i rb = _mm_srli_epi16(
+            _mm_add_epi16(_mm_mullo_epi16(_mm_sub_epi16(_mm_and_si128(dv, low), _mm_and_si128(sv, low)),
+                                          _mm_and_si128(mv, low)),
+                          _mm_slli_epi16(sv, 8)), 8);
+        const __m128i ga = _mm_add_epi16(
+            _mm_mullo_epi16(_mm_sub_epi16(_mm_srli_epi16(dv, 8), _mm_srli_epi16(sv, 8)), _mm_srli_epi16(mv, 8)),
+            _mm_and_si128(sv, high));
+        const __m128i out = _mm_or_si128(rb, _mm_and_si128(ga, high));
         const __m128i keep = _mm_or_si128(_mm_cmpeq_epi32(sv, key), alpha);
-        const __m128i out = _mm_or_si128(_mm_and_si128(dv, keep), _mm_andnot_si128(keep, _mm_packus_epi16(lo, hi)));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), out);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_or_si128(_mm_and_si128(dv, keep), _mm_andnot_si128(keep, out)));
       }
     }
 #endif
