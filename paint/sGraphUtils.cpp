@@ -342,8 +342,11 @@ void BlendBitmapRect(const TPixelView& dst, const TPixelView& src, int alpha, TP
 #endif
 #if defined(__SSE2__)
     {
-      const __m128i zero = _mm_setzero_si128(), mask = _mm_set1_epi32(int32_t(0xFF000000));
-      const __m128i va = _mm_set1_epi16(int16_t(a)), vna = _mm_set1_epi16(int16_t(na));
+      const __m128i zero = _mm_setzero_si128();
+      // The alpha lanes weighed 256 against 0 come out unchanged.
+      const int16_t wa = int16_t(a), wn = int16_t(na);
+      const __m128i va = _mm_setr_epi16(wa, wa, wa, 256, wa, wa, wa, 256);
+      const __m128i vna = _mm_setr_epi16(wn, wn, wn, 0, wn, wn, wn, 0);
       for (; x + 4 <= n; x += 4) {
         const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + x));
         const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
@@ -351,7 +354,7 @@ void BlendBitmapRect(const TPixelView& dst, const TPixelView& src, int alpha, TP
                                                         _mm_mullo_epi16(_mm_unpacklo_epi8(sv, zero), vna)), 8);
         const __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(dv, zero), va),
                                                         _mm_mullo_epi16(_mm_unpackhi_epi8(sv, zero), vna)), 8);
-        const __m128i out = _mm_or_si128(_mm_and_si128(dv, mask), _mm_andnot_si128(mask, _mm_packus_epi16(lo, hi)));
+        const __m128i out = _mm_packus_epi16(lo, hi);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), out);
       }
     }
@@ -385,9 +388,12 @@ void BlendBitmapKeyed(const TPixelView& dst, int dstX, int dstY, uint32_t key, i
 #endif
 #if defined(__SSE2__)
     {
-      const __m128i zero = _mm_setzero_si128(), alpha = _mm_set1_epi32(int32_t(0xFF000000));
+      const __m128i zero = _mm_setzero_si128();
       const __m128i vk = _mm_set1_epi32(int32_t(key));
-      const __m128i vf = _mm_set1_epi16(int16_t(f)), vnf = _mm_set1_epi16(int16_t(nf));
+      // The alpha lanes weighed 100 on the destination come out unchanged.
+      const int16_t wf = int16_t(f), wn = int16_t(nf);
+      const __m128i vf = _mm_setr_epi16(wf, wf, wf, 100, wf, wf, wf, 100);
+      const __m128i vnf = _mm_setr_epi16(wn, wn, wn, 0, wn, wn, wn, 0);
       for (; x + 4 <= n; x += 4) {
         const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + x));
         const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
@@ -396,7 +402,7 @@ void BlendBitmapKeyed(const TPixelView& dst, int dstX, int dstY, uint32_t key, i
         const __m128i hi = Round100Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(sv, zero), vnf),
                                                        _mm_mullo_epi16(_mm_unpackhi_epi8(dv, zero), vf)), ties);
         // Destination kept where the source is the key, and in every alpha byte.
-        const __m128i keep = _mm_or_si128(_mm_cmpeq_epi32(sv, vk), alpha);
+        const __m128i keep = _mm_cmpeq_epi32(sv, vk);
         const __m128i out = _mm_or_si128(_mm_and_si128(dv, keep), _mm_andnot_si128(keep, _mm_packus_epi16(lo, hi)));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), out);
       }
