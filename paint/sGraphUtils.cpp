@@ -56,14 +56,21 @@ constexpr bool TiesPossible(uint32_t w) { return w % 4 != 0; }
 inline __m128i Floor100Lanes(__m128i t) {
   return _mm_srli_epi16(_mm_mulhi_epu16(t, _mm_set1_epi16(int16_t(41944))), 6);
 }
-// Eight 16-bit lanes n <= 25500 divided by 100, rounded half to even:
-// round half up first, q = (n + 50) div 100; a tie (n + 50 = 100 q) with q
-// odd goes down to the even q - 1.
+// Eight 16-bit lanes n <= 25500 divided by 100, rounded half to even.
 inline __m128i Div100Lanes(__m128i n) {
-  const __m128i t = _mm_add_epi16(n, _mm_set1_epi16(50));
-  const __m128i q = Floor100Lanes(t);
-  const __m128i tie = _mm_cmpeq_epi16(t, _mm_mullo_epi16(q, _mm_set1_epi16(100)));
-  return _mm_sub_epi16(q, _mm_and_si128(tie, _mm_and_si128(q, _mm_set1_epi16(1))));
+  // With t = n + 50 = 200 a + b (0 <= b < 200) the result is 2 a + [b > 100],
+  // that is t div 200 + (t + 99) div 200; x div 200 = (x x 41944) >> 23 for
+  // x <= 43690.
+  const __m128i m = _mm_set1_epi16(int16_t(41944));
+  const __m128i a = _mm_srli_epi16(_mm_mulhi_epu16(_mm_add_epi16(n, _mm_set1_epi16(50)), m), 7);
+  const __m128i b = _mm_srli_epi16(_mm_mulhi_epu16(_mm_add_epi16(n, _mm_set1_epi16(149)), m), 7);
+  return _mm_add_epi16(a, b);
+}
+// round((a + b) / 2) per byte, ties to even: the rounded-up mean, one less
+// where the sum is odd and that mean is odd. The 50 % blends are all this.
+inline __m128i HalfBytes(__m128i a, __m128i b) {
+  const __m128i up = _mm_avg_epu8(a, b);
+  return _mm_sub_epi8(up, _mm_and_si128(_mm_and_si128(_mm_xor_si128(a, b), up), _mm_set1_epi8(1)));
 }
 // Lanes n with no possible tie: (n + 50) div 100.
 inline __m128i Round100Lanes(__m128i n, bool ties) {
@@ -81,10 +88,37 @@ QN_WIDE inline __m256i Round100Wide(__m256i n, bool ties) {
     // plus less than 0.6 / 64, and (y x 512 + 2^14) >> 15 = (y + 32) >> 6.
     return _mm256_mulhrs_epi16(_mm256_mulhi_epu16(n, _mm256_set1_epi16(int16_t(41944))), _mm256_set1_epi16(512));
   }
-  const __m256i t = _mm256_add_epi16(n, _mm256_set1_epi16(50));
-  const __m256i q = Floor100Wide(t);
-  const __m256i tie = _mm256_cmpeq_epi16(t, _mm256_mullo_epi16(q, _mm256_set1_epi16(100)));
-  return _mm256_sub_epi16(q, _mm256_and_si256(tie, _mm256_and_si256(q, _mm256_set1_epi16(1))));
+  // As Div100Lanes: (n + 50) div 200 + (n + 149) div 200.
+  const __m256i m = _mm256_set1_epi16(int16_t(41944));
+  const __m256i a = _mm256_srli_epi16(_mm256_mulhi_epu16(_mm256_add_epi16(n, _mm256_set1_epi16(50)), m), 7);
+  const __m256i b = _mm256_srli_epi16(_mm256_mulhi_epu16(_mm256_add_epi16(n, _mm256_set1_epi16(149)), m), 7);
+  return _mm256_add_epi16(a, b);
+}
+QN_WIDE inline __m256i HalfBytesWide(__m256i a, __m256i b) {
+  const __m256i up = _mm256_avg_epu8(a, b);
+  return _mm256_sub_epi8(up, _mm256_and_si256(_mm256_and_si256(_mm256_xor_si256(a, b), up), _mm256_set1_epi8(1)));
+}
+
+// 50 %: the colour blend and the keyed blend as rounded byte means.
+QN_WIDE int HalfColorRowWide(uint32_t* px, int n, uint32_t k) {
+  const __m256i alpha = _mm256_set1_epi32(int32_t(0xFF000000)), kv = _mm256_set1_epi32(int32_t(k));
+  int x = 0;
+  for (; x + 8 <= n; x += 8) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + x));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x), _mm256_blendv_epi8(HalfBytesWide(v, kv), v, alpha));
+  }
+  return x;
+}
+QN_WIDE int HalfKeyedRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t key) {
+  const __m256i alpha = _mm256_set1_epi32(int32_t(0xFF000000)), vk = _mm256_set1_epi32(int32_t(key));
+  int x = 0;
+  for (; x + 8 <= n; x += 8) {
+    const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + x));
+    const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + x));
+    const __m256i keep = _mm256_or_si256(_mm256_cmpeq_epi32(sv, vk), alpha);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x), _mm256_blendv_epi8(HalfBytesWide(sv, dv), dv, keep));
+  }
+  return x;
 }
 
 // The rows of BlendColorRect, BlendBitmapRect and BlendBitmapKeyed eight
@@ -297,10 +331,17 @@ void BlendColorRect(const TPixelView& bmp, const TRect& r, int percent, TColor c
     const int n = runs.Length;
     int x = 0;
 #if QN_WIDE_KERNELS
-    if (wide) x = BlendColorRowWide(px, n, p, kb, kg, kr, ties);
+    if (wide) x = p == 50 ? HalfColorRowWide(px, n, k) : BlendColorRowWide(px, n, p, kb, kg, kr, ties);
 #endif
 #if defined(__SSE2__)
-    {
+    if (p == 50) {
+      const __m128i alpha = _mm_set1_epi32(int32_t(0xFF000000)), kv = _mm_set1_epi32(int32_t(k));
+      for (; x + 4 <= n; x += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + x));
+        const __m128i out = _mm_or_si128(_mm_and_si128(v, alpha), _mm_andnot_si128(alpha, HalfBytes(v, kv)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(px + x), out);
+      }
+    } else {
       // Alpha lanes weighed 100 against nothing come out unchanged; without
       // ties the rounding 50 goes into the colour term.
       const __m128i zero = _mm_setzero_si128();
@@ -384,10 +425,19 @@ void BlendBitmapKeyed(const TPixelView& dst, int dstX, int dstY, uint32_t key, i
     const int n = runs.Length;
     int x = 0;
 #if QN_WIDE_KERNELS
-    if (wide) x = BlendKeyedRowWide(d, s, n, key, f, ties);
+    if (wide) x = f == 50 ? HalfKeyedRowWide(d, s, n, key) : BlendKeyedRowWide(d, s, n, key, f, ties);
 #endif
 #if defined(__SSE2__)
-    {
+    if (f == 50) {
+      const __m128i alpha = _mm_set1_epi32(int32_t(0xFF000000)), vk = _mm_set1_epi32(int32_t(key));
+      for (; x + 4 <= n; x += 4) {
+        const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + x));
+        const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
+        const __m128i keep = _mm_or_si128(_mm_cmpeq_epi32(sv, vk), alpha);
+        const __m128i out = _mm_or_si128(_mm_and_si128(dv, keep), _mm_andnot_si128(keep, HalfBytes(sv, dv)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), out);
+      }
+    } else {
       const __m128i zero = _mm_setzero_si128();
       const __m128i vk = _mm_set1_epi32(int32_t(key));
       // The alpha lanes weighed 100 on the destination come out unchanged.
@@ -401,7 +451,7 @@ void BlendBitmapKeyed(const TPixelView& dst, int dstX, int dstY, uint32_t key, i
                                                        _mm_mullo_epi16(_mm_unpacklo_epi8(dv, zero), vf)), ties);
         const __m128i hi = Round100Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(sv, zero), vnf),
                                                        _mm_mullo_epi16(_mm_unpackhi_epi8(dv, zero), vf)), ties);
-        // Destination kept where the source is the key, and in every alpha byte.
+        // Destination kept where the source is the key.
         const __m128i keep = _mm_cmpeq_epi32(sv, vk);
         const __m128i out = _mm_or_si128(_mm_and_si128(dv, keep), _mm_andnot_si128(keep, _mm_packus_epi16(lo, hi)));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), out);
