@@ -5,24 +5,211 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+// 256-bit kernels where the compiler can switch them on per function and the
+// processor is asked at run time; the Windows build keeps to 128 bits (its
+// compiler does not align the stack for 256-bit spills).
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
+#define QN_WIDE_KERNELS 1
+#include <immintrin.h>
+#define QN_WIDE __attribute__((target("avx2")))
+#endif
 
 namespace {
 
+#if QN_WIDE_KERNELS
+bool HasWideKernels() {
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return has;
+}
+#endif
+
+// Whole rows of two views that follow each other without gaps are one run.
+struct TRuns {
+  int Rows, Length;
+};
+inline TRuns Runs(const TCopyClip& c, const TPixelView& dst, const TPixelView& src) {
+  if (c.W == dst.Stride && c.W == src.Stride && int64_t(c.W) * c.H <= INT32_MAX) return {1, c.W * c.H};
+  return {c.H, c.W};
+}
+inline TRuns Runs(const TRect& c, const TPixelView& v) {
+  if (c.Width() == v.Stride && int64_t(c.Width()) * c.Height() <= INT32_MAX) return {1, c.Width() * c.Height()};
+  return {c.Height(), c.Width()};
+}
+
+// A weight w of 0..100 against a value whose other side is 100 - w:
+// n = a x w + b x (100 - w) = 100 b + (a - b) x w, so n mod 100 can be 50
+// (a tie to settle) only when w is not a multiple of 4.
+constexpr bool TiesPossible(uint32_t w) { return w % 4 != 0; }
+
 #if defined(__SSE2__)
-// Eight 16-bit lanes n <= 25500 divided by 100, rounded half to even:
-// round half up first, q = (n + 50) div 100, exact as ((n + 50) x 41944) >> 22
-// in that range; a tie (n + 50 = 100 q) with q odd goes down to the even q - 1.
+// floor(t / 100) of 16-bit lanes t <= 43690: (t x 41944) >> 22 is exact there.
+inline __m128i Floor100Lanes(__m128i t) {
+  return _mm_srli_epi16(_mm_mulhi_epu16(t, _mm_set1_epi16(int16_t(41944))), 6);
+}
+// Eight 16-bit lanes n <= 25500 divided by 100, rounded half to even.
 inline __m128i Div100Lanes(__m128i n) {
-  const __m128i t = _mm_add_epi16(n, _mm_set1_epi16(50));
-  const __m128i q = _mm_srli_epi16(_mm_mulhi_epu16(t, _mm_set1_epi16(int16_t(41944))), 6);
-  const __m128i tie = _mm_cmpeq_epi16(t, _mm_mullo_epi16(q, _mm_set1_epi16(100)));
-  return _mm_sub_epi16(q, _mm_and_si128(tie, _mm_and_si128(q, _mm_set1_epi16(1))));
+  // With t = n + 50 = 200 a + b (0 <= b < 200) the result is 2 a + [b > 100],
+  // that is t div 200 + (t + 99) div 200; x div 200 = (x x 41944) >> 23 for
+  // x <= 43690.
+  const __m128i m = _mm_set1_epi16(int16_t(41944));
+  const __m128i a = _mm_srli_epi16(_mm_mulhi_epu16(_mm_add_epi16(n, _mm_set1_epi16(50)), m), 7);
+  const __m128i b = _mm_srli_epi16(_mm_mulhi_epu16(_mm_add_epi16(n, _mm_set1_epi16(149)), m), 7);
+  return _mm_add_epi16(a, b);
+}
+// round((a + b) / 2) per byte, ties to even: the rounded-up mean, one less
+// where the sum is odd and that mean is odd. The 50 % blends are all this.
+inline __m128i HalfBytes(__m128i a, __m128i b) {
+  const __m128i up = _mm_avg_epu8(a, b);
+  return _mm_sub_epi8(up, _mm_and_si128(_mm_and_si128(_mm_xor_si128(a, b), up), _mm_set1_epi8(1)));
+}
+// Lanes n with no possible tie: (n + 50) div 100.
+inline __m128i Round100Lanes(__m128i n, bool ties) {
+  return ties ? Div100Lanes(n) : Floor100Lanes(_mm_add_epi16(n, _mm_set1_epi16(50)));
+}
+#endif
+
+#if QN_WIDE_KERNELS
+QN_WIDE inline __m256i Floor100Wide(__m256i t) {
+  return _mm256_srli_epi16(_mm256_mulhi_epu16(t, _mm256_set1_epi16(int16_t(41944))), 6);
+}
+QN_WIDE inline __m256i Round100Wide(__m256i n, bool ties) {
+  if (!ties) {
+    // (n + 50) div 100 for n <= 25500: y = (n x 41944) >> 16 is n x 0.64
+    // plus less than 0.6 / 64, and (y x 512 + 2^14) >> 15 = (y + 32) >> 6.
+    return _mm256_mulhrs_epi16(_mm256_mulhi_epu16(n, _mm256_set1_epi16(int16_t(41944))), _mm256_set1_epi16(512));
+  }
+  // As Div100Lanes: (n + 50) div 200 + (n + 149) div 200.
+  const __m256i m = _mm256_set1_epi16(int16_t(41944));
+  const __m256i a = _mm256_srli_epi16(_mm256_mulhi_epu16(_mm256_add_epi16(n, _mm256_set1_epi16(50)), m), 7);
+  const __m256i b = _mm256_srli_epi16(_mm256_mulhi_epu16(_mm256_add_epi16(n, _mm256_set1_epi16(149)), m), 7);
+  return _mm256_add_epi16(a, b);
+}
+QN_WIDE inline __m256i HalfBytesWide(__m256i a, __m256i b) {
+  const __m256i up = _mm256_avg_epu8(a, b);
+  return _mm256_sub_epi8(up, _mm256_and_si256(_mm256_and_si256(_mm256_xor_si256(a, b), up), _mm256_set1_epi8(1)));
+}
+
+// 50 %: the colour blend and the keyed blend as rounded byte means.
+QN_WIDE int HalfColorRowWide(uint32_t* px, int n, uint32_t k) {
+  const __m256i alpha = _mm256_set1_epi32(int32_t(0xFF000000)), kv = _mm256_set1_epi32(int32_t(k));
+  int x = 0;
+  for (; x + 8 <= n; x += 8) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + x));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x), _mm256_blendv_epi8(HalfBytesWide(v, kv), v, alpha));
+  }
+  return x;
+}
+QN_WIDE int HalfKeyedRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t key) {
+  const __m256i alpha = _mm256_set1_epi32(int32_t(0xFF000000)), vk = _mm256_set1_epi32(int32_t(key));
+  int x = 0;
+  for (; x + 8 <= n; x += 8) {
+    const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + x));
+    const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + x));
+    const __m256i keep = _mm256_or_si256(_mm256_cmpeq_epi32(sv, vk), alpha);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x), _mm256_blendv_epi8(HalfBytesWide(sv, dv), dv, keep));
+  }
+  return x;
+}
+
+// The rows of BlendColorRect, BlendBitmapRect and BlendBitmapKeyed eight
+// pixels at a time; each returns how many pixels it did.
+// The alpha lanes are weighed 100 against nothing (plus the rounding 50 where
+// it is added here), so they come out as they went in without a blend.
+QN_WIDE int BlendColorRowWide(uint32_t* px, int n, uint32_t p, uint32_t kb, uint32_t kg, uint32_t kr, bool ties) {
+  const __m256i zero = _mm256_setzero_si256();
+  const int16_t m = int16_t(p), r = ties ? 0 : 50;
+  const __m256i mul = _mm256_setr_epi16(m, m, m, 100, m, m, m, 100, m, m, m, 100, m, m, m, 100);
+  const int16_t b = int16_t(kb + r), g = int16_t(kg + r), rr = int16_t(kr + r);
+  const __m256i add = _mm256_setr_epi16(b, g, rr, r, b, g, rr, r, b, g, rr, r, b, g, rr, r);
+  int x = 0;
+  if (ties) {
+    for (; x + 8 <= n; x += 8) {
+      const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + x));
+      const __m256i lo = Round100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(v, zero), mul), add), true);
+      const __m256i hi = Round100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(v, zero), mul), add), true);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x), _mm256_packus_epi16(lo, hi));
+    }
+    return x;
+  }
+  // No tie: (v x p + k x (100 - p) + 50) div 100.
+  for (; x + 8 <= n; x += 8) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + x));
+    const __m256i lo = Floor100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(v, zero), mul), add));
+    const __m256i hi = Floor100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(v, zero), mul), add));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x), _mm256_packus_epi16(lo, hi));
+  }
+  return x;
+}
+
+QN_WIDE int BlendRectRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t a) {
+  const __m256i zero = _mm256_setzero_si256(), alpha = _mm256_set1_epi32(int32_t(0xFF000000));
+  int x = 0;
+  if (a >= 2 && a <= 254) {
+    // a x d + (256 - a) x s as two byte multiply-adds of the pairs (d, s),
+    // a = a1 + a2 with 1 <= a1, a2 <= 127: (a1, 128 - a1) and (a2, 128 - a2)
+    // fit signed bytes and each sum stays below 2^15. An even a needs one.
+    const uint32_t a1 = a / 2, a2 = a - a1;
+    const __m256i w1 = _mm256_set1_epi16(int16_t(((128 - a1) << 8) | a1));
+    const __m256i w2 = _mm256_set1_epi16(int16_t(((128 - a2) << 8) | a2));
+    if (a1 == a2) {
+      for (; x + 8 <= n; x += 8) {
+        const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + x));
+        const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + x));
+        const __m256i lo = _mm256_srli_epi16(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(dv, sv), w1), 7);
+        const __m256i hi = _mm256_srli_epi16(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(dv, sv), w1), 7);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x), _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), dv, alpha));
+      }
+      return x;
+    }
+    for (; x + 8 <= n; x += 8) {
+      const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + x));
+      const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + x));
+      const __m256i pl = _mm256_unpacklo_epi8(dv, sv), ph = _mm256_unpackhi_epi8(dv, sv);
+      const __m256i lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_maddubs_epi16(pl, w1), _mm256_maddubs_epi16(pl, w2)), 8);
+      const __m256i hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_maddubs_epi16(ph, w1), _mm256_maddubs_epi16(ph, w2)), 8);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x), _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), dv, alpha));
+    }
+    return x;
+  }
+  const __m256i va = _mm256_set1_epi16(int16_t(a)), vna = _mm256_set1_epi16(int16_t(256 - a));
+  for (; x + 8 <= n; x += 8) {
+    const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + x));
+    const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + x));
+    const __m256i lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(dv, zero), va),
+                                                          _mm256_mullo_epi16(_mm256_unpacklo_epi8(sv, zero), vna)), 8);
+    const __m256i hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(dv, zero), va),
+                                                          _mm256_mullo_epi16(_mm256_unpackhi_epi8(sv, zero), vna)), 8);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x), _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), dv, alpha));
+  }
+  return x;
+}
+
+QN_WIDE int BlendKeyedRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t key, uint32_t f, bool ties) {
+  const __m256i vk = _mm256_set1_epi32(int32_t(key));
+  // Byte pairs (src, dst) against (100 - f, f): one multiply-add gives
+  // s x (100 - f) + d x f; the alpha pair against (0, 100) keeps d.
+  const int16_t wc = int16_t((f << 8) | (100 - f)), wa = int16_t(100 << 8);
+  const __m256i w = _mm256_setr_epi16(wc, wc, wc, wa, wc, wc, wc, wa, wc, wc, wc, wa, wc, wc, wc, wa);
+  int x = 0;
+  for (; x + 8 <= n; x += 8) {
+    const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + x));
+    const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + x));
+    const __m256i lo = Round100Wide(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(sv, dv), w), ties);
+    const __m256i hi = Round100Wide(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(sv, dv), w), ties);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x),
+                        _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), dv, _mm256_cmpeq_epi32(sv, vk)));
+  }
+  return x;
 }
 #endif
 
@@ -30,6 +217,34 @@ inline __m128i Div100Lanes(__m128i n) {
 inline uint32_t Div100(uint32_t n) { return DivRoundHalfEven(n, 100); }
 
 inline uint32_t Channel(uint32_t p, int shift) { return (p >> shift) & 0xFF; }
+
+#if QN_WIDE_KERNELS
+// n pixels of a row from a tile row of sw pixels starting at column sx: a
+// call to the C library per tile costs more than the copy itself at the
+// widths of controls. The tile and the row never overlap.
+QN_WIDE void TileRowWide(uint32_t* d, int n, const uint32_t* s, int sw, int sx) {
+  int x = 0;
+  while (x < n) {
+    const int k = std::min(sw - sx, n - x);
+    const uint32_t* from = s + sx;
+    uint32_t* to = d + x;
+    if (k >= 8) {
+      // One unaligned store, then stores on 32-byte boundaries of the row.
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(to), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from)));
+      int i = 8 - int((reinterpret_cast<uintptr_t>(to) >> 2) & 7);
+      for (; i + 8 <= k; i += 8)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + i), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i)));
+      if (i < k)  // the last eight again, overlapping what is done
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + k - 8),
+                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + k - 8)));
+    } else {
+      for (int i = 0; i < k; ++i) to[i] = from[i];
+    }
+    x += k;
+    sx = 0;
+  }
+}
+#endif
 
 // Tiles area (clipped to the view) with srcRect of src, the tile grid
 // anchored at (originX, originY). srcRect must lie inside src.
@@ -41,9 +256,19 @@ void TileArea(const TPixelView& dst, const TRect& area, int originX, int originY
   if (a.IsEmpty()) return;
   auto mod = [](int v, int m) { v %= m; return v < 0 ? v + m : v; };
   const int phaseX = mod(a.Left - originX, sw);
-  for (int y = a.Top; y < a.Bottom; ++y) {
-    const uint32_t* s = src.Row(srcRect.Top + mod(y - originY, sh)) + srcRect.Left;
+#if QN_WIDE_KERNELS
+  const bool wide = HasWideKernels();
+#endif
+  // The tile row follows the destination row without a division per row.
+  for (int y = a.Top, ty = mod(a.Top - originY, sh); y < a.Bottom; ++y, ty = ty + 1 == sh ? 0 : ty + 1) {
+    const uint32_t* s = src.Row(srcRect.Top + ty) + srcRect.Left;
     uint32_t* d = dst.Row(y);
+#if QN_WIDE_KERNELS
+    if (wide) {
+      TileRowWide(d + a.Left, a.Width(), s, sw, phaseX);
+      continue;
+    }
+#endif
     int x = a.Left, sx = phaseX;
     while (x < a.Right) {
       int n = std::min(sw - sx, a.Right - x);
@@ -92,29 +317,49 @@ void BlendColorRect(const TPixelView& bmp, const TRect& r, int percent, TColor c
   const uint32_t p = uint32_t(ClampPercent(percent));
   const uint32_t k = ColorToPixel(ColorToRGB(color), 0);  // system colours too
   const uint32_t kb = Channel(k, 0) * (100 - p), kg = Channel(k, 8) * (100 - p), kr = Channel(k, 16) * (100 - p);
-  for (int y = c.Top; y < c.Bottom; ++y) {
-    uint32_t* px = bmp.Row(y);
-    int x = c.Left;
+  const bool ties = TiesPossible(p);
+  const TRuns runs = Runs(c, bmp);
+  auto one = [&](uint32_t v) {
+    return (v & 0xFF000000) | Div100(Channel(v, 0) * p + kb) | (Div100(Channel(v, 8) * p + kg) << 8) |
+           (Div100(Channel(v, 16) * p + kr) << 16);
+  };
+#if QN_WIDE_KERNELS
+  const bool wide = HasWideKernels();
+#endif
+  for (int y = 0; y < runs.Rows; ++y) {
+    uint32_t* px = bmp.Row(c.Top + y) + c.Left;
+    const int n = runs.Length;
+    int x = 0;
+#if QN_WIDE_KERNELS
+    if (wide) x = p == 50 ? HalfColorRowWide(px, n, k) : BlendColorRowWide(px, n, p, kb, kg, kr, ties);
+#endif
 #if defined(__SSE2__)
-    {
-      const __m128i zero = _mm_setzero_si128(), alpha = _mm_set1_epi32(int32_t(0xFF000000));
-      const __m128i mul = _mm_set1_epi16(int16_t(p));
-      const __m128i add = _mm_setr_epi16(int16_t(kb), int16_t(kg), int16_t(kr), 0, int16_t(kb), int16_t(kg),
-                                         int16_t(kr), 0);
-      for (; x + 4 <= c.Right; x += 4) {
+    if (p == 50) {
+      const __m128i alpha = _mm_set1_epi32(int32_t(0xFF000000)), kv = _mm_set1_epi32(int32_t(k));
+      for (; x + 4 <= n; x += 4) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + x));
-        const __m128i lo = Div100Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(v, zero), mul), add));
-        const __m128i hi = Div100Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(v, zero), mul), add));
-        const __m128i out = _mm_or_si128(_mm_and_si128(v, alpha), _mm_andnot_si128(alpha, _mm_packus_epi16(lo, hi)));
+        const __m128i out = _mm_or_si128(_mm_and_si128(v, alpha), _mm_andnot_si128(alpha, HalfBytes(v, kv)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(px + x), out);
+      }
+    } else {
+      // Alpha lanes weighed 100 against nothing come out unchanged; without
+      // ties the rounding 50 goes into the colour term.
+      const __m128i zero = _mm_setzero_si128();
+      const int16_t m = int16_t(p), h = ties ? 0 : 50;
+      const int16_t b = int16_t(kb + h), g = int16_t(kg + h), rr = int16_t(kr + h);
+      const __m128i mul = _mm_setr_epi16(m, m, m, 100, m, m, m, 100);
+      const __m128i add = _mm_setr_epi16(b, g, rr, h, b, g, rr, h);
+      for (; x + 4 <= n; x += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + x));
+        const __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(v, zero), mul), add);
+        const __m128i hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(v, zero), mul), add);
+        const __m128i out = ties ? _mm_packus_epi16(Div100Lanes(lo), Div100Lanes(hi))
+                                 : _mm_packus_epi16(Floor100Lanes(lo), Floor100Lanes(hi));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(px + x), out);
       }
     }
 #endif
-    for (; x < c.Right; ++x) {
-      const uint32_t v = px[x];
-      px[x] = (v & 0xFF000000) | Div100(Channel(v, 0) * p + kb) | (Div100(Channel(v, 8) * p + kg) << 8) |
-              (Div100(Channel(v, 16) * p + kr) << 16);
-    }
+    for (; x < n; ++x) px[x] = one(px[x]);
   }
 }
 
@@ -124,27 +369,38 @@ void BlendBitmapRect(const TPixelView& dst, const TPixelView& src, int alpha, TP
   // a x (d - s) + s x 256 == a x d + (256 - a) x s: no negative terms, so
   // red and blue share one multiply.
   const uint32_t a = uint32_t(std::clamp(alpha, 0, 255)), na = 256 - a;
-  for (int y = 0; y < c.H; ++y) {
+  const TRuns runs = Runs(c, dst, src);
+#if QN_WIDE_KERNELS
+  const bool wide = HasWideKernels();
+#endif
+  for (int y = 0; y < runs.Rows; ++y) {
     uint32_t* d = dst.Row(c.DstY + y) + c.DstX;
     const uint32_t* s = src.Row(c.SrcY + y) + c.SrcX;
+    const int n = runs.Length;
     int x = 0;
+#if QN_WIDE_KERNELS
+    if (wide) x = BlendRectRowWide(d, s, n, a);
+#endif
 #if defined(__SSE2__)
     {
-      const __m128i zero = _mm_setzero_si128(), mask = _mm_set1_epi32(int32_t(0xFF000000));
-      const __m128i va = _mm_set1_epi16(int16_t(a)), vna = _mm_set1_epi16(int16_t(na));
-      for (; x + 4 <= c.W; x += 4) {
+      const __m128i zero = _mm_setzero_si128();
+      // The alpha lanes weighed 256 against 0 come out unchanged.
+      const int16_t wa = int16_t(a), wn = int16_t(na);
+      const __m128i va = _mm_setr_epi16(wa, wa, wa, 256, wa, wa, wa, 256);
+      const __m128i vna = _mm_setr_epi16(wn, wn, wn, 0, wn, wn, wn, 0);
+      for (; x + 4 <= n; x += 4) {
         const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + x));
         const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
         const __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(dv, zero), va),
                                                         _mm_mullo_epi16(_mm_unpacklo_epi8(sv, zero), vna)), 8);
         const __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(dv, zero), va),
                                                         _mm_mullo_epi16(_mm_unpackhi_epi8(sv, zero), vna)), 8);
-        const __m128i out = _mm_or_si128(_mm_and_si128(dv, mask), _mm_andnot_si128(mask, _mm_packus_epi16(lo, hi)));
+        const __m128i out = _mm_packus_epi16(lo, hi);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), out);
       }
     }
 #endif
-    for (; x < c.W; ++x) {
+    for (; x < n; ++x) {
       const uint32_t dv = d[x], sv = s[x];
       const uint32_t rb = (((dv & 0xFF00FF) * a + (sv & 0xFF00FF) * na) >> 8) & 0xFF00FF;
       const uint32_t g = (((dv & 0xFF00) * a + (sv & 0xFF00) * na) >> 8) & 0xFF00;
@@ -158,30 +414,51 @@ void BlendBitmapKeyed(const TPixelView& dst, int dstX, int dstY, uint32_t key, i
   const TCopyClip c = ClipCopy(dst, dstX, dstY, src, srcRect);
   if (c.Empty()) return;
   const uint32_t f = uint32_t(ClampPercent(factorPercent)), nf = 100 - f;
-  for (int y = 0; y < c.H; ++y) {
+  const bool ties = TiesPossible(f);
+  const TRuns runs = Runs(c, dst, src);
+#if QN_WIDE_KERNELS
+  const bool wide = HasWideKernels();
+#endif
+  for (int y = 0; y < runs.Rows; ++y) {
     uint32_t* d = dst.Row(c.DstY + y) + c.DstX;
     const uint32_t* s = src.Row(c.SrcY + y) + c.SrcX;
+    const int n = runs.Length;
     int x = 0;
+#if QN_WIDE_KERNELS
+    if (wide) x = f == 50 ? HalfKeyedRowWide(d, s, n, key) : BlendKeyedRowWide(d, s, n, key, f, ties);
+#endif
 #if defined(__SSE2__)
-    {
-      const __m128i zero = _mm_setzero_si128(), alpha = _mm_set1_epi32(int32_t(0xFF000000));
-      const __m128i vk = _mm_set1_epi32(int32_t(key));
-      const __m128i vf = _mm_set1_epi16(int16_t(f)), vnf = _mm_set1_epi16(int16_t(nf));
-      for (; x + 4 <= c.W; x += 4) {
+    if (f == 50) {
+      const __m128i alpha = _mm_set1_epi32(int32_t(0xFF000000)), vk = _mm_set1_epi32(int32_t(key));
+      for (; x + 4 <= n; x += 4) {
         const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + x));
         const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
-        const __m128i lo = Div100Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(sv, zero), vnf),
-                                                     _mm_mullo_epi16(_mm_unpacklo_epi8(dv, zero), vf)));
-        const __m128i hi = Div100Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(sv, zero), vnf),
-                                                     _mm_mullo_epi16(_mm_unpackhi_epi8(dv, zero), vf)));
-        // Destination kept where the source is the key, and in every alpha byte.
         const __m128i keep = _mm_or_si128(_mm_cmpeq_epi32(sv, vk), alpha);
+        const __m128i out = _mm_or_si128(_mm_and_si128(dv, keep), _mm_andnot_si128(keep, HalfBytes(sv, dv)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), out);
+      }
+    } else {
+      const __m128i zero = _mm_setzero_si128();
+      const __m128i vk = _mm_set1_epi32(int32_t(key));
+      // The alpha lanes weighed 100 on the destination come out unchanged.
+      const int16_t wf = int16_t(f), wn = int16_t(nf);
+      const __m128i vf = _mm_setr_epi16(wf, wf, wf, 100, wf, wf, wf, 100);
+      const __m128i vnf = _mm_setr_epi16(wn, wn, wn, 0, wn, wn, wn, 0);
+      for (; x + 4 <= n; x += 4) {
+        const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + x));
+        const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
+        const __m128i lo = Round100Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(sv, zero), vnf),
+                                                       _mm_mullo_epi16(_mm_unpacklo_epi8(dv, zero), vf)), ties);
+        const __m128i hi = Round100Lanes(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(sv, zero), vnf),
+                                                       _mm_mullo_epi16(_mm_unpackhi_epi8(dv, zero), vf)), ties);
+        // Destination kept where the source is the key.
+        const __m128i keep = _mm_cmpeq_epi32(sv, vk);
         const __m128i out = _mm_or_si128(_mm_and_si128(dv, keep), _mm_andnot_si128(keep, _mm_packus_epi16(lo, hi)));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), out);
       }
     }
 #endif
-    for (; x < c.W; ++x) {
+    for (; x < n; ++x) {
       const uint32_t sv = s[x];
       if (sv == key) continue;
       const uint32_t dv = d[x];

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 using namespace painttest;
 
 TEST(PaintRules, WeightsStatesAndPixels) {
@@ -85,6 +88,19 @@ TEST(PaintFill, CreateFillAndAlpha) {
   EXPECT_EQ(b.Pixel(1, 0), 0x11563412u);
 }
 
+// Runs of every short length and a few long ones fill exactly their pixels.
+TEST(PaintFill, RunsOfEveryLength) {
+  std::vector<uint32_t> buf(5000);
+  for (size_t n : {size_t(0), size_t(1), size_t(7), size_t(8), size_t(9), size_t(31), size_t(32), size_t(33),
+                   size_t(129), size_t(4096), size_t(4097), size_t(4990)})
+    for (size_t at : {size_t(0), size_t(1), size_t(3), size_t(4), size_t(7)}) {
+      std::fill(buf.begin(), buf.end(), 0x11111111u);
+      FillPixels(buf.data() + at, n, 0xA0B0C0D0u);
+      for (size_t i = 0; i < buf.size(); ++i)
+        ASSERT_EQ(buf[i], i >= at && i < at + n ? 0xA0B0C0D0u : 0x11111111u) << n << " at " << i;
+    }
+}
+
 // Each blend against its formula in exact rational arithmetic.
 TEST(PaintBlend, RandomAgainstExactReference) {
   std::mt19937 rng(1234);
@@ -133,6 +149,61 @@ TEST(PaintBlend, RandomAgainstExactReference) {
     EXPECT_EQ(mix >> 24, c1 >> 24);
     for (int c = 0; c < 3; ++c)
       ASSERT_EQ(Ch(mix, c), RoundRational(p * Ch(c1, c) + (100 - p) * Ch(c2, c), 100));
+  }
+}
+
+// Every weight against every pair of channel values (the weights whose
+// ties cannot occur take a shorter path), through a view whose rows have a gap.
+TEST(PaintBlend, EveryWeightAndValuePair) {
+  // Pixel (x, y) of s and d: channels x, 255 - x, x ^ 0x5A and y, y ^ 0xA5, 255 - y.
+  TBitmap32 sb(257, 256), db(257, 256);
+  for (int y = 0; y < 256; ++y)
+    for (int x = 0; x < 256; ++x) {
+      sb.SetPixel(x, y, uint32_t(x) | uint32_t(255 - x) << 8 | uint32_t(x ^ 0x5A) << 16 | uint32_t(y) << 24);
+      db.SetPixel(x, y, uint32_t(y) | uint32_t(y ^ 0xA5) << 8 | uint32_t(255 - y) << 16 | uint32_t(x) << 24);
+    }
+  const TPixelView s(sb.Bits(), 256, 256, 257), d0(db.Bits(), 256, 256, 257);
+  const uint32_t key = s.At(7, 3);
+  std::vector<uint32_t> work(257 * 256);
+  const TPixelView d(work.data(), 256, 256, 257);
+  auto reset = [&] { std::copy(db.Bits(), db.Bits() + work.size(), work.begin()); };
+  for (int p = 0; p <= 100; ++p) {
+    reset();
+    BlendBitmapKeyed(d, 0, 0, key, p, Rect(0, 0, 256, 256), s);
+    for (int y = 0; y < 256; ++y)
+      for (int x = 0; x < 256; ++x) {
+        const uint32_t sv = s.At(x, y), dv = d0.At(x, y), got = d.At(x, y);
+        if (sv == key) {
+          ASSERT_EQ(got, dv);
+          continue;
+        }
+        ASSERT_EQ(got >> 24, dv >> 24);
+        for (int c = 0; c < 3; ++c)
+          ASSERT_EQ(Ch(got, c), RoundRational(100 * Ch(sv, c) - (Ch(sv, c) - Ch(dv, c)) * p, 100)) << p;
+      }
+    // The colour's channels run through all values along the rows.
+    reset();
+    for (int y = 0; y < 256; ++y)
+      BlendColorRect(d, Rect(0, y, 256, y + 1), p, TColor(y | (255 - y) << 8 | (y ^ 0x3C) << 16));
+    for (int y = 0; y < 256; ++y) {
+      const uint32_t kp = ColorToPixel(TColor(y | (255 - y) << 8 | (y ^ 0x3C) << 16));
+      for (int x = 0; x < 256; ++x) {
+        const uint32_t dv = d0.At(x, y), got = d.At(x, y);
+        ASSERT_EQ(got >> 24, dv >> 24);
+        for (int c = 0; c < 3; ++c)
+          ASSERT_EQ(Ch(got, c), RoundRational(Ch(dv, c) * p + Ch(kp, c) * (100 - p), 100)) << p;
+      }
+    }
+  }
+  for (int a : {0, 1, 2, 64, 127, 128, 129, 200, 254, 255}) {
+    reset();
+    BlendBitmapRect(d, s, a, Point(0, 0), Rect(0, 0, 256, 256));
+    for (int y = 0; y < 256; ++y)
+      for (int x = 0; x < 256; ++x) {
+        const uint32_t sv = s.At(x, y), dv = d0.At(x, y), got = d.At(x, y);
+        ASSERT_EQ(got >> 24, dv >> 24);
+        for (int c = 0; c < 3; ++c) ASSERT_EQ(Ch(got, c), (a * (Ch(dv, c) - Ch(sv, c)) + Ch(sv, c) * 256) >> 8) << a;
+      }
   }
 }
 
@@ -249,6 +320,26 @@ TEST(PaintTile, ZeroExtentsPaintNothing) {
   TileGraphic(dst, Rect(0, 0, 5, 5), TPixelView());
   for (int y = 0; y < 5; ++y)
     for (int x = 0; x < 5; ++x) ASSERT_EQ(dst.Pixel(x, y), 0u);
+}
+
+// Tiles of many widths (shorter and longer than a vector) at every phase,
+// against the pixel each place takes by the definition.
+TEST(PaintTile, RandomAreasAgainstTileGrid) {
+  std::mt19937 rng(91);
+  for (int round = 0; round < 300; ++round) {
+    const int tw = 1 + int(rng() % 23), th = 1 + int(rng() % 5), dw = 1 + int(rng() % 70), dh = 1 + int(rng() % 6);
+    TBitmap32 tile = Coords(tw, th, 1, 1);
+    const TRect r = Rect(int(rng() % 20) - 8, int(rng() % 6) - 3, int(rng() % 80) - 4, int(rng() % 8));
+    TBitmap32 d(dw, dh);
+    d.Fill(0x12345678);
+    TileGraphic(d, r, tile);
+    auto mod = [](int v, int m) { return ((v % m) + m) % m; };
+    for (int y = 0; y < dh; ++y)
+      for (int x = 0; x < dw; ++x) {
+        const bool in = x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
+        ASSERT_EQ(d.Pixel(x, y), in ? CoordPixel(1 + mod(x - r.Left, tw), 1 + mod(y - r.Top, th)) : 0x12345678u);
+      }
+  }
 }
 
 TEST(PaintTile, GraphicAndMaskedCells) {
