@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+TacTriangleGradientFunc acTriangleGradient = nullptr;
+
 namespace {
 
 inline uint32_t Channel(uint32_t p, int shift) { return (p >> shift) & 0xFF; }
@@ -109,6 +111,8 @@ bool PaintGradient(const TPixelView& bmp, const TRect& r, const TsGradArray& pie
       HorizontalRow(bmp, c, pieces);
       CopyFirstRow(bmp, c, c.Top + 1);
       return true;
+    case gmTriangles:
+      return acTriangleGradient && acTriangleGradient(bmp, c, pieces);
     default:
       return false;
   }

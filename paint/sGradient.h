@@ -18,6 +18,12 @@ constexpr int gmTriangles = 2;
 // paints nothing) for an empty r or array and for other modes.
 bool PaintGradient(const TPixelView& bmp, const TRect& r, const TsGradArray& pieces);
 
+// The four-triangle mode is the platform's triangle fill: the Win32 side
+// installs it at start; while none is installed mode 2 paints nothing.
+// Gets the clipped rectangle; returns whether it painted.
+using TacTriangleGradientFunc = bool (*)(const TPixelView& bmp, const TRect& r, const TsGradArray& pieces);
+extern TacTriangleGradientFunc acTriangleGradient;
+
 // A mode 0 or 1 gradient with a texture mixed in at weight textureWeight
 // (0..255): c = (w x (texture - gradient) + gradient x 256) >> 8, the texture
 // tiled from r's top-left. An empty textureRect means the whole texture; it
