@@ -1,6 +1,7 @@
 #include "controls/acGlow.h"
 
 #include "framework/Forms.h"
+#include "paint/sCommonData.h"
 #include "paint/sMaskDraw.h"
 #include "skin/acSkinColors.h"
 
@@ -178,4 +179,72 @@ size_t LiveGlowCount() {
   size_t n = 0;
   for (size_t i = 0; i < Glows().Capacity(); ++i) n += Glows().Get(int(i)) != nullptr;
   return n;
+}
+
+void ShowLinkGlow(TsCommonData* link, bool repeat, HWND handle) {
+  if (!link) return;
+  TsSkinManager* sm = link->SkinManager();
+  const TsGeneralData* gd = link->Section();
+  TControl* c = link->FOwnerControl;
+  auto* w = dynamic_cast<TWinControl*>(c);
+  HWND wnd = w ? (w->HandleAllocated() ? w->Handle() : nullptr) : (c ? nullptr : handle);
+  if (c && !w && c->Parent() && c->Parent()->HandleAllocated()) wnd = nullptr;
+
+  TacGlowConditions gc;
+  gc.EffectsAllowGlow = sm && sm->Effects.AllowGlowing;
+  gc.SectionValid = gd != nullptr;
+  gc.HotSuppressed = acHotSuppressed;
+  gc.GlowCount = gd ? gd->GlowCount : 0;
+  gc.GlowExists = GlowOf(link->GlowID) != nullptr;
+  gc.Repeat = repeat;
+
+  // Where the owner sits on the screen, and which part of it can be seen.
+  TRect r, clip;
+  if (w && wnd) {
+    RECT wr{};
+    GetWindowRect(wnd, &wr);
+    r = Rect(wr.left, wr.top, wr.right, wr.bottom);
+    HDC dc = GetWindowDC(wnd);
+    RECT cb{};
+    GetClipBox(dc, &cb);
+    ReleaseDC(wnd, dc);
+    clip = IntersectRect(Rect(cb.left, cb.top, cb.right, cb.bottom), Rect(0, 0, r.Width(), r.Height()));
+  } else if (c && c->Parent()) {
+    const TPoint o = c->ClientToScreen(Point(0, 0));
+    r = Rect(o.X, o.Y, o.X + c->Width(), o.Y + c->Height());
+    const TRect pc = c->Parent()->ClientRect();
+    clip = OffsetRect(IntersectRect(c->BoundsRect(), pc), -c->Left(), -c->Top());
+  } else if (handle && IsWindow(handle)) {
+    RECT wr{};
+    GetWindowRect(handle, &wr);
+    r = Rect(wr.left, wr.top, wr.right, wr.bottom);
+    clip = Rect(0, 0, r.Width(), r.Height());
+  }
+  POINT cur{};
+  GetCursorPos(&cur);
+  gc.MouseAbove = !r.IsEmpty() && cur.x >= r.Left && cur.x < r.Right && cur.y >= r.Top && cur.y < r.Bottom;
+  gc.LeftButtonDown = gc.MouseAbove && (GetKeyState(VK_LBUTTON) < 0);
+
+  HWND ownerWnd = nullptr;
+  if (c) {
+    if (TCustomForm* form = GetParentForm(c)) {
+      TCustomForm* host = form->Parent() ? GetParentForm(form->Parent()) : nullptr;
+      TWinControl* ow = host ? static_cast<TWinControl*>(host) : static_cast<TWinControl*>(form);
+      if (ow->HandleAllocated()) ownerWnd = ow->Handle();
+    }
+  } else if (handle) {
+    ownerWnd = GetAncestor(handle, GA_ROOT);
+  }
+  gc.HasOwnerForm = ownerWnd != nullptr;
+
+  switch (LinkGlowAction(gc)) {
+    case TacGlowAction::gaHide:
+      HideGlow(link->GlowID);
+      return;
+    case TacGlowAction::gaShow:
+      link->GlowID = ShowGlow(r, clip, link->SkinSection(), sm, ownerWnd, 255, gd->GlowMargin, "GLOW");
+      return;
+    case TacGlowAction::gaNone:
+      return;
+  }
 }
