@@ -1,0 +1,228 @@
+// Skinned controls on real windows: the edit's two paint schemes, its glow
+// under the pointer, and fades that always end.
+#include "controls/acFade.h"
+#include "controls/acGlow.h"
+#include "controls/sEditWin.h"
+#include "skin/acSkinWin.h"
+#include "tests/framework/TestSupport.h"
+#include "tests/skinmgr/SkinMgrSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Pixels of a screen rectangle as 0x00RRGGBB.
+std::vector<uint32_t> Grab(const TRect& r) {
+  std::vector<uint32_t> px(size_t(r.Width()) * size_t(r.Height()));
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), r.Width(), -r.Height(), 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, dib);
+  BitBlt(mem, 0, 0, r.Width(), r.Height(), screen, r.Left, r.Top, SRCCOPY);
+  GdiFlush();
+  const auto* p = static_cast<const uint32_t*>(bits);
+  for (size_t i = 0; i < px.size(); ++i) px[i] = p[i] & 0xFFFFFF;
+  SelectObject(mem, old);
+  DeleteObject(dib);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return px;
+}
+
+uint32_t Rgb(TColor c) { return ColorToPixel(ColorToRGB(c), 0) & 0xFFFFFF; }
+
+// Real pointer input through the system queue.
+void MoveMouse(int x, int y) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = LONG(x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1));
+  in.mi.dy = LONG(y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1));
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof(in));
+  Pump(60);
+}
+
+TRect ScreenRect(HWND wnd) {
+  RECT r{};
+  GetWindowRect(wnd, &r);
+  return Rect(r.left, r.top, r.right, r.bottom);
+}
+
+class SkinnedEdit : public testing::Test {
+protected:
+  // One skin load for the whole suite; every case gets fresh controls.
+  static void SetUpTestSuite() {
+    InstallWin32SkinPlatform();
+    Manager = new TsSkinManager(nullptr);
+    AddPackageAsInternalSkin(*Manager, "AlterMetro (internal)");
+    Manager->SetSkinName("AlterMetro (internal)");
+    Manager->SetActive(true);
+  }
+  static void TearDownTestSuite() {
+    delete Manager;
+    Manager = nullptr;
+  }
+  void SetUp() override {
+    Form = std::make_unique<TForm>(nullptr);
+    Form->SetBounds(200, 200, 320, 160);
+    Edit = new TsEdit(Form.get());
+    Edit->SkinData()->SetSkinSection("EDIT");
+    Edit->SetParent(Form.get());
+    Edit->SetBounds(20, 20, 129, 26);
+    Edit->SetText("#FFF");
+    Other = new TsEdit(Form.get());
+    Other->SetParent(Form.get());
+    Other->SetBounds(20, 80, 129, 26);
+    MoveMouse(5, 5);
+    Form->Show();
+    Other->SetFocus();
+    Pump(150);
+    ASSERT_TRUE(Edit->SkinData()->Skinned());
+  }
+  void TearDown() override {
+    Form.reset();
+    Pump(20);
+  }
+  TsGeneralData& Section() { return Manager->gd[size_t(Edit->SkinData()->SkinIndex)]; }
+  // The edit's pixels on the screen and in its cache, compared as RGB.
+  int DifferentFromCache(const TRect& part) {
+    const std::vector<uint32_t> screen = Grab(ScreenRect(Edit->Handle()));
+    const TPixelView cache = Edit->SkinData()->CacheView();
+    if (cache.Width != Edit->Width() || cache.Height != Edit->Height()) return -1;
+    int n = 0;
+    for (int y = part.Top; y < part.Bottom; ++y)
+      for (int x = part.Left; x < part.Right; ++x)
+        n += (screen[size_t(y) * size_t(cache.Width) + size_t(x)] != (cache.At(x, y) & 0xFFFFFF));
+    return n;
+  }
+  static inline TsSkinManager* Manager = nullptr;
+  std::unique_ptr<TForm> Form;
+  TsEdit* Edit = nullptr;
+  TsEdit* Other = nullptr;
+};
+
+TEST_F(SkinnedEdit, IdleEditShowsTheSkinsPicture) {
+  const TRect all = Rect(0, 0, Edit->Width(), Edit->Height());
+  EXPECT_EQ(0, DifferentFromCache(all));
+  // A blank spot inside the frame has the section's normal colour.
+  const std::vector<uint32_t> px = Grab(ScreenRect(Edit->Handle()));
+  EXPECT_EQ(Rgb(Section().Props[0].Color), px[size_t(13) * 129 + 120]);
+  // The skin drew the text: dark pixels in the text rectangle's first cells.
+  int dark = 0;
+  for (int y = 3; y < 20; ++y)
+    for (int x = 3; x < 40; ++x) dark += (px[size_t(y) * 129 + size_t(x)] & 0xFF) < 0x80;
+  EXPECT_GT(dark, 10);
+}
+
+TEST_F(SkinnedEdit, FocusedEditPaintsWithTheSystemInHotColours) {
+  Edit->SetFocus();
+  Pump(150);
+  EXPECT_EQ(1, Edit->SkinData()->IsHot());
+  EXPECT_EQ(ColorToRGB(Section().Props[1].Color), ColorToRGB(Edit->Color()));
+  const std::vector<uint32_t> px = Grab(ScreenRect(Edit->Handle()));
+  EXPECT_EQ(Rgb(Section().Props[1].Color), px[size_t(13) * 129 + 120]);
+  // The system edit shows the caret: the client area differs from one frame to the next.
+  Edit->SetSelStart(4);
+  Edit->SetSelLength(0);
+  bool blink = false;
+  const std::vector<uint32_t> first = Grab(ScreenRect(Edit->Handle()));
+  for (int i = 0; i < 20 && !blink; ++i) {
+    Pump(60);
+    blink = Grab(ScreenRect(Edit->Handle())) != first;
+  }
+  EXPECT_TRUE(blink);
+  Other->SetFocus();
+  Pump(150);
+  EXPECT_EQ(0, Edit->SkinData()->IsHot());
+  EXPECT_EQ(0, DifferentFromCache(Rect(0, 0, Edit->Width(), Edit->Height())));
+}
+
+TEST_F(SkinnedEdit, HoverShowsTheGlowAboveAndLeaveTakesItAway) {
+  ASSERT_GE(Section().GlowCount, 1);
+  const TRect r = ScreenRect(Edit->Handle());
+  for (int cycle = 0; cycle < 3; ++cycle) {
+    MoveMouse(r.Left + 60, r.Top + 12);
+    EXPECT_EQ(1, Edit->SkinData()->IsHot());
+    TacGlowEffect* glow = GlowOf(Edit->SkinData()->GlowID);
+    ASSERT_NE(nullptr, glow);
+    HWND wnd = glow->Wnd();
+    ASSERT_TRUE(IsWindowVisible(wnd));
+    EXPECT_EQ(GlowWindowExStyle, DWORD(GetWindowLongW(wnd, GWL_EXSTYLE)) & GlowWindowExStyle);
+    EXPECT_EQ(Form->Handle(), GetWindow(wnd, GW_OWNER));
+    EXPECT_NE(wnd, GetForegroundWindow());
+    const TRect g = ScreenRect(wnd);
+    EXPECT_LT(g.Left, r.Left);
+    EXPECT_GT(g.Right, r.Right);
+    // Click-through: the point under the pointer still belongs to the edit.
+    EXPECT_EQ(Edit->Handle(), WindowFromPoint(POINT{r.Left + 60, r.Top + 12}));
+    MoveMouse(r.Left + 60, r.Bottom + 30);
+    EXPECT_EQ(-1, Edit->SkinData()->GlowID);
+    Pump(30);
+    EXPECT_FALSE(IsWindow(wnd));
+  }
+  EXPECT_EQ(0u, LiveGlowCount());
+  EXPECT_LE(GlowTableCapacity(), 1u);  // freed ids are taken again
+}
+
+TEST_F(SkinnedEdit, GlowGoesWithMovesAndDisabling) {
+  const TRect r = ScreenRect(Edit->Handle());
+  MoveMouse(r.Left + 60, r.Top + 12);
+  ASSERT_GE(Edit->SkinData()->GlowID, 0);
+  Edit->SetLeft(24);
+  EXPECT_EQ(-1, Edit->SkinData()->GlowID);
+  MoveMouse(r.Left + 5, r.Bottom + 30);
+  MoveMouse(r.Left + 60, r.Top + 12);
+  ASSERT_GE(Edit->SkinData()->GlowID, 0);
+  Edit->SetEnabled(false);
+  EXPECT_EQ(-1, Edit->SkinData()->GlowID);
+}
+
+// Fades of any length end with the final look and no timer left running.
+TEST_F(SkinnedEdit, FadesOfAnyLengthEnd) {
+  TsGeneralData& gd = Section();
+  const TsGeneralData saved = gd;
+  for (int iterations : {0, 1, -3, 10}) {
+    SCOPED_TRACE(iterations);
+    gd.FadingEnabled = true;
+    gd.FadingIterations = iterations;
+    TsFadeTimer* timer = new TsFadeTimer(Edit);
+    Edit->SkinData()->BGChanged = true;
+    Edit->PrepareCache();
+    timer->SetOwnerData(Edit->SkinData(), false, TFadeDirection::fdUp);
+    for (bool clicked : {false, true}) {
+      timer->SetOwnerData(Edit->SkinData(), clicked, TFadeDirection::fdUp);
+      EXPECT_TRUE(WaitUntil([&] { return !timer->Enabled(); }, 1000));
+      EXPECT_FALSE(timer->Steps.Running);
+    }
+    StopFade(timer, Edit->SkinData());
+    EXPECT_EQ(nullptr, timer);
+  }
+  EXPECT_EQ(0, acFadeTimerCount);
+  gd = saved;
+}
+
+TEST_F(SkinnedEdit, TheShutdownWaitEndsFadesHeldByTheStopFlag) {
+  TsGeneralData& gd = Section();
+  const TsGeneralData saved = gd;
+  gd.FadingEnabled = true;
+  gd.FadingIterations = 1000;
+  TsFadeTimer* timer = new TsFadeTimer(Edit);
+  Edit->PrepareCache();
+  timer->SetOwnerData(Edit->SkinData(), false, TFadeDirection::fdUp);
+  ASSERT_TRUE(timer->Enabled());
+  const DWORD start = GetTickCount();
+  WaitForFades(3000);
+  EXPECT_LT(GetTickCount() - start, 1000u);
+  EXPECT_FALSE(timer->Enabled());
+  acFadeStop = false;
+  StopFade(timer, Edit->SkinData());
+  gd = saved;
+}
+
+}  // namespace
