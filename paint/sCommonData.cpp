@@ -21,7 +21,11 @@ TPixelView PixelView(TBitmap& bmp) {
 std::unique_ptr<TBitmap> CreateCacheBitmap(int w, int h) {
   auto bmp = std::make_unique<TBitmap>();
   bmp->SetPixelFormat(TPixelFormat::pf32bit);
-  bmp->SetSize(std::max(0, w), std::max(0, h));
+  try {
+    bmp->SetSize(std::max(0, w), std::max(0, h));
+  } catch (const Exception&) {
+    // Past the bitmap limit or out of memory: an empty bitmap, on which painting paints nothing.
+  }
   return bmp;
 }
 
@@ -220,12 +224,6 @@ void TsCommonData::AssignDefaultSection() {
 }
 
 void TsCommonData::UpdateIndexes() {
-  if (FOwnerControl && Designing(FOwnerControl) && FOwnerControl->Owner() &&
-      dynamic_cast<TCustomForm*>(FOwnerControl->Owner()) == nullptr &&
-      FOwnerControl->Owner()->IsLoading()) {
-    SkinIndex = -1;
-    return;
-  }
   BGChanged = true;
   TsSkinManager* sm = SkinManager();
   SkinIndex = sm && sm->Active() ? sm->GetSkinIndex(FSkinSection) : -1;
@@ -289,7 +287,7 @@ bool TsCommonData::RepaintIfMoved() {
   if (UrgentPainting || !Skinned()) return true;
   if (FOwnerControl && !FOwnerControl->Enabled()) return true;
   const TsGeneralData* gd = Section();
-  if (gd->Props[0].Transparency <= 0) return false;
+  if (gd->Transparency <= 0) return false;
   TWinControl* parent = FOwnerControl ? FOwnerControl->Parent() : nullptr;
   return parent && parent->HandleAllocated() && SendSkinCommand(parent, SKC_ISPOSITIONDEPENDENT) != 0;
 }
@@ -299,7 +297,12 @@ void TsCommonData::EnsureCacheBitmap() {
   if (FCacheBmp->PixelFormat() != TPixelFormat::pf32bit) FCacheBmp->SetPixelFormat(TPixelFormat::pf32bit);
   const int w = FOwnerControl ? std::max(0, FOwnerControl->Width()) : FCacheBmp->Width();
   const int h = FOwnerControl ? std::max(0, FOwnerControl->Height()) : FCacheBmp->Height();
-  if (FCacheBmp->Width() != w || FCacheBmp->Height() != h) FCacheBmp->SetSize(w, h);
+  if (FCacheBmp->Width() == w && FCacheBmp->Height() == h) return;
+  try {
+    FCacheBmp->SetSize(w, h);
+  } catch (const Exception&) {
+    FCacheBmp->SetSize(0, 0);  // too large: no cache, nothing painted, no error box
+  }
 }
 
 int TsCommonData::IsHot() const {
@@ -371,7 +374,8 @@ int TsCommonData::ComputeFastState() {
     TWinControl* parent = FOwnerControl ? FOwnerControl->Parent() : nullptr;
     if (!parent) return 0;
     if (!parent->HandleAllocated()) return 2;
-    if (SendSkinCommand(parent, SKC_ISSKINNED) == 1) return int(SendSkinCommand(parent, SKC_SKINSTATE) & cssFast);
+    // The parent's state word: cssUncomputed alone is "cannot tell yet" (2), else bit 0 is its fast flag.
+    if (SendSkinCommand(parent, SKC_ISSKINNED) == 1) return int(SendSkinCommand(parent, SKC_SKINSTATE) & 0xFFFF);
     return 1;
   }
   if (gd->Transparency != 0 || gd->ImagePercent != 0 || gd->GradientPercent != 0) return 0;
@@ -475,7 +479,8 @@ void TsCommonData::FillBGRequest(TBGRequest& req, int state, HWND handle) {
   if (t == 0 && g <= 0 && i <= 0 && !corners) {
     req.Kind = bgColor;
     req.Color = GetControlColor(state);
-    if (sm->IsValidImgIndex(BorderIndex) && !(sm->ma[size_t(BorderIndex)].DrawMode & dmHotOnly) && haveCache) {
+    if (sm->IsValidImgIndex(BorderIndex) && !(sm->ma[size_t(BorderIndex)].DrawMode & dmHotOnly)) {
+      // The border band comes from the cache; Offset stays the asker's origin in it.
       const TsMaskData& md = sm->ma[size_t(BorderIndex)];
       req.Borders = Rect(md.WL, md.WT, md.WR, md.WB);
       req.Bmp = FCacheBmp.get();
@@ -557,7 +562,7 @@ bool HandleWindowMessage(TMessage& m, TsCommonData* link) {
       if (link->Skinned()) {
         link->BGChanged = true;
         const TsGeneralData* gd = link->Section();
-        if (w && gd && gd->Props[0].GradientPercent > 0) SendToChildren(w, SKC_MOVED, 1);
+        if (w && gd && gd->GradientPercent > 0) SendToChildren(w, SKC_MOVED, 1);
       }
       return false;
     case WM_SETFOCUS:
@@ -616,10 +621,10 @@ bool HandleWindowMessage(TMessage& m, TsCommonData* link) {
       if (IsEditKind(link->COC) && link->COC != 10 && gd && gd->States >= 2) {
         const TColor before = c->Color();
         if (enter || !link->IsHot()) {
-          link->BGChanged = true;
           if (!link->FCustomColor) c->SetColor(gd->Props[enter ? 1 : 0].Color);
           if (!link->FCustomFont) c->Font()->SetColor(gd->Props[enter ? 1 : 0].FontColor.Color);
         }
+        if (enter || c->Visible()) link->BGChanged = true;
         if (w && w->HandleAllocated()) {
           if (c->Color() != before || link->BGChanged) w->Invalidate();
           RedrawWindow(w->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
@@ -655,7 +660,7 @@ bool HandleSkinCommand(TMessage& m, TsCommonData* link) {
     case SKC_SKINREMOVED:
       if (!ourManager) return false;
       link->SkinIndex = link->BorderIndex = link->Texture = link->HotTexture = -1;
-      if (sm && sm->IsDestroying()) link->SetSkinManager(nullptr);
+      if (sm && sm->IsDestroying()) link->FSkinManager = nullptr;
       link->FUpdating = true;
       if (link->FCacheBmp) link->FCacheBmp->SetSize(0, 0);
       if (dynamic_cast<TCustomEdit*>(c)) {
@@ -912,14 +917,70 @@ void CopyCacheToDC(TControl* control, TsCommonData* link, const TRect& srcRect, 
   RestoreDC(dc, saved);
 }
 
+void CopyCacheToWindowDC(HWND wnd, TsCommonData* link, const TRect& srcRect, const TRect& dstRect, HDC dc,
+                         bool updateCorners, int offsetX, int offsetY) {
+  if (!link || !link->FCacheBmp || link->FCacheBmp->Empty() || !dc || dstRect.IsEmpty()) return;
+  TsSkinManager* sm = link->SkinManager();
+  if (updateCorners && sm && sm->IsValidImgIndex(link->BorderIndex)) {
+    TCacheInfo ci;
+    GetWindowCacheInfo(wnd, ci);
+    UpdateCornerPixels(link->CacheView(), sm->ma[size_t(link->BorderIndex)], link->IsHot(), crAll, ci);
+  }
+  const int saved = SaveDC(dc);
+  IntersectClipRect(dc, dstRect.Left, dstRect.Top, dstRect.Right, dstRect.Bottom);
+  if (wnd) {
+    int bandL = 0, bandR = 0, bandB = 0;
+    if (sm) {
+      const int box = sm->GetSkinIndex("GROUPBOX");
+      const int mask = box >= 0 ? sm->GetMaskIndex(box, "GROUPBOX", "BORDERSMASK") : -1;
+      if (mask >= 0) bandL = sm->MaskWidthLeft(mask), bandR = sm->MaskWidthRight(mask), bandB = sm->MaskWidthBottom(mask);
+    }
+    for (HWND child = GetWindow(wnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      if (!IsWindowVisible(child)) continue;
+      RECT wr{};
+      GetWindowRect(child, &wr);
+      MapWindowPoints(nullptr, wnd, reinterpret_cast<POINT*>(&wr), 2);
+      const TRect r = OffsetRect(Rect(wr.left, wr.top, wr.right, wr.bottom), offsetX, offsetY);
+      if (IntersectRect(r, dstRect).IsEmpty()) continue;
+      const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
+      const LONG_PTR exStyle = GetWindowLongPtrW(child, GWL_EXSTYLE);
+      if ((style & 7) == 7 && !(exStyle & WS_EX_CLIENTEDGE)) {
+        // A group box: only its frame covers the parent.
+        // Its caption is as high as its font (code 27 answers a manager, not a height).
+        int caption = 0;
+        if (HDC cdc = GetDC(child)) {
+          HGDIOBJ old = SelectObject(cdc, HGDIOBJ(SendMessageW(child, WM_GETFONT, 0, 0)) ?: GetStockObject(DEFAULT_GUI_FONT));
+          TEXTMETRICW tm{};
+          if (GetTextMetricsW(cdc, &tm)) caption = tm.tmHeight;
+          SelectObject(cdc, old);
+          ReleaseDC(child, cdc);
+        }
+        ExcludeClipRect(dc, r.Left, r.Top, r.Right, r.Top + caption);
+        ExcludeClipRect(dc, r.Left, r.Top, r.Left + bandL, r.Bottom);
+        ExcludeClipRect(dc, r.Right - bandR, r.Top, r.Right, r.Bottom);
+        ExcludeClipRect(dc, r.Left, r.Bottom - bandB, r.Right, r.Bottom);
+      } else {
+        ExcludeClipRect(dc, r.Left, r.Top, r.Right, r.Bottom);
+      }
+    }
+  }
+  TCanvas* canvas = link->FCacheBmp->Canvas();
+  canvas->Lock();
+  BitBlt(dc, dstRect.Left, dstRect.Top, dstRect.Width(), dstRect.Height(), canvas->Handle(), srcRect.Left,
+         srcRect.Top, SRCCOPY);
+  canvas->Unlock();
+  RestoreDC(dc, saved);
+}
+
 namespace {
 bool PaintingGraphicChildren = false;
 
-bool CountingChild(TControl* child, HDC dc) {
+// dc shows the parent at offset.
+bool CountingChild(TControl* child, HDC dc, TPoint offset) {
   if (dynamic_cast<TWinControl*>(child) || BeingDestroyed(child)) return false;
   if (!child->Visible() && !Designing(child)) return false;
   if (child->Width() <= 0 || child->Height() <= 0) return false;
-  const TRect b = child->BoundsRect();
+  const TRect b = OffsetRect(child->BoundsRect(), offset.X, offset.Y);
   RECT r{b.Left, b.Top, b.Right, b.Bottom};
   return RectVisible(dc, &r) != 0;
 }
@@ -941,12 +1002,7 @@ void PaintGraphicChildren(HDC dc, TWinControl* parent, bool checkState, int, TPo
     std::vector<TControl*> painted;
     for (int i = 0; i < parent->ControlCount(); ++i) {
       TControl* child = parent->Controls(i);
-      // The DC shows the parent at offset: test the child where it appears.
-      const int saved = SaveDC(dc);
-      SetViewportOrgEx(dc, offset.X, offset.Y, nullptr);
-      const bool counts = CountingChild(child, dc);
-      RestoreDC(dc, saved);
-      if (!counts) continue;
+      if (!CountingChild(child, dc, offset)) continue;
       if (!off) {
         RequestControlBG(req, parent, false);
         off = CreateCacheBitmap(parent->Width(), parent->Height());

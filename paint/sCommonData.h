@@ -141,6 +141,7 @@ public:
   TRect InvalidRectH, InvalidRectV;
 
 private:
+  friend bool HandleSkinCommand(TMessage& message, TsCommonData* link);
   TWinControl* OwnerWin() const { return dynamic_cast<TWinControl*>(FOwnerControl); }
   bool OwnerGone() const;
   bool OwnerReadyForPainting() const;
@@ -148,6 +149,14 @@ private:
   void SetOwnerColors(int props);
   String FSkinSection;
   TsSkinManager* FSkinManager = nullptr;
+};
+
+// A link that publishes per-control colour shifts.
+class TsCtrlSkinData : public TsCommonData {
+public:
+  using TsCommonData::TsCommonData;
+  int HUEOffset() const { return FHUEOffset; }
+  int Saturation() const { return FSaturation; }
 };
 
 // The link of a control (skin command 37 through our own sender), or nil.
@@ -169,6 +178,11 @@ void GetWindowCacheInfo(HWND wnd, TCacheInfo& ci);
 // dstRect of dc, leaving out graphic and opaque children (moved by offset).
 void CopyCacheToDC(TControl* control, TsCommonData* link, const TRect& srcRect, const TRect& dstRect, HDC dc,
                    bool updateCorners, int offsetX = 0, int offsetY = 0);
+// The same for a foreign window: its visible child windows are left out, a
+// group box child only by its frame (caption height from code 27, the side
+// bands as wide as the "GROUPBOX" section's border margins).
+void CopyCacheToWindowDC(HWND wnd, TsCommonData* link, const TRect& srcRect, const TRect& dstRect, HDC dc,
+                         bool updateCorners, int offsetX = 0, int offsetY = 0);
 // Paints the windowless children of a skinned windowed parent onto dc,
 // which shows the parent at offset, each over the background under it.
 void PaintGraphicChildren(HDC dc, TWinControl* parent, bool checkState, int reserved, TPoint offset);

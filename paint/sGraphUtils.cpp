@@ -282,10 +282,18 @@ void StretchCopy(const TPixelView& dst, const TRect& dstRect, const TPixelView& 
   std::vector<int> xs(size_t(d.Width()));
   for (int x = d.Left; x < d.Right; ++x)
     xs[size_t(x - d.Left)] = s.Left + int((2 * int64_t(x - dstRect.Left) + 1) * sw / (2 * int64_t(dw)));
+  int lastRow = -1;
   for (int y = d.Top; y < d.Bottom; ++y) {
-    const uint32_t* sr = src.Row(s.Top + int((2 * int64_t(y - dstRect.Top) + 1) * sh / (2 * int64_t(dh))));
+    const int sy = s.Top + int((2 * int64_t(y - dstRect.Top) + 1) * sh / (2 * int64_t(dh)));
     uint32_t* dr = dst.Row(y);
+    // An enlarged row repeats the one above it: copy that instead of gathering again.
+    if (sy == lastRow && (dst.Bits != src.Bits)) {
+      std::memcpy(dr + d.Left, dst.Row(y - 1) + d.Left, size_t(d.Width()) * 4);
+      continue;
+    }
+    const uint32_t* sr = src.Row(sy);
     for (int x = d.Left; x < d.Right; ++x) dr[x] = sr[xs[size_t(x - d.Left)]];
+    lastRow = sy;
   }
 }
 

@@ -103,7 +103,11 @@ bool FitsBitmap(const TRect& r, const TPixelView& v) {
 
 }  // namespace
 
-void InstallWin32PaintPlatform() { acTriangleGradient = PaintGradientTriangles; }
+void InstallWin32PaintPlatform() {
+  acTriangleGradient = PaintGradientTriangles;
+  // The manager asks through code 37, answered only to our own senders with a live link.
+  acSkinLinkMouseAbove = [](LRESULT link) { return link && reinterpret_cast<TsCommonData*>(link)->FMouseAbove; };
+}
 
 void PaintLinkBG(TsCommonData* link, const TCacheInfo& ci, int state, const TRect& r, TPoint pos,
                  const TPixelView& bmp) {
