@@ -3,6 +3,10 @@
 #include "controls/acFade.h"
 #include "controls/acGlow.h"
 #include "controls/sEditWin.h"
+#include "controls/sLabelWin.h"
+#include "paint/sGraphUtils.h"
+
+#include <map>
 #include "skin/acSkinWin.h"
 #include "tests/framework/TestSupport.h"
 #include "tests/skinmgr/SkinMgrSupport.h"
@@ -223,6 +227,37 @@ TEST_F(SkinnedEdit, TheShutdownWaitEndsFadesHeldByTheStopFlag) {
   acFadeStop = false;
   StopFade(timer, Edit->SkinData());
   gd = saved;
+}
+
+// A disabled label draws its text in 40 % of the skin's font colour over 60 %
+// of the parent's background; an empty one still measures a line.
+TEST_F(SkinnedEdit, DisabledLabelMixesItsColourWithTheBackground) {
+  auto* label = new TsLabel(Form.get());
+  label->Font()->SetHeight(-24);
+  label->Font()->SetStyle(TFontStyles{fsBold});
+  label->SetParent(Form.get());
+  label->SetBounds(170, 20, 10, 10);
+  label->SetCaption("WWW");
+  label->SetEnabled(false);
+  Pump(100);
+  const TColor bg = ColorToRGB(Form->Color());
+  const uint32_t expected = Rgb(MixColors(ColorToRGB(Manager->GetGlobalFontColor()), bg, 40));
+  ASSERT_NE(Rgb(bg), expected);
+  const TPoint o = Form->ClientToScreen(Point(label->Left(), label->Top()));
+  std::map<uint32_t, int> count;
+  for (uint32_t px : Grab(Rect(o.X, o.Y, o.X + label->Width(), o.Y + label->Height())))
+    if (px != Rgb(bg)) ++count[px];
+  ASSERT_FALSE(count.empty());
+  auto most = std::max_element(count.begin(), count.end(), [](auto& a, auto& b) { return a.second < b.second; });
+  EXPECT_EQ(expected, most->first);
+
+  auto* empty = new TsLabel(Form.get());
+  empty->SetParent(Form.get());
+  auto* one = new TsLabel(Form.get());
+  one->SetParent(Form.get());
+  one->SetCaption("Wy");
+  EXPECT_GT(one->Height(), 8);
+  EXPECT_EQ(one->Height(), empty->Height());
 }
 
 }  // namespace
