@@ -67,30 +67,34 @@ protected:
     AddPackageAsInternalSkin(*Manager, "AlterMetro (internal)");
     Manager->SetSkinName("AlterMetro (internal)");
     Manager->SetActive(true);
+    // A shown top-level window takes seconds to go without a window manager: one for all cases.
+    Form = new TForm(nullptr);
+    Form->SetBounds(200, 200, 320, 160);
+    Form->Show();
   }
   static void TearDownTestSuite() {
+    delete Form;
     delete Manager;
+    Form = nullptr;
     Manager = nullptr;
   }
   void SetUp() override {
-    Form = std::make_unique<TForm>(nullptr);
-    Form->SetBounds(200, 200, 320, 160);
-    Edit = new TsEdit(Form.get());
+    Owner = std::make_unique<TComponent>(nullptr);
+    Edit = new TsEdit(Owner.get());
     Edit->SkinData()->SetSkinSection("EDIT");
-    Edit->SetParent(Form.get());
+    Edit->SetParent(Form);
     Edit->SetBounds(20, 20, 129, 26);
     Edit->SetText("#FFF");
-    Other = new TsEdit(Form.get());
-    Other->SetParent(Form.get());
+    Other = new TsEdit(Owner.get());
+    Other->SetParent(Form);
     Other->SetBounds(20, 80, 129, 26);
     MoveMouse(5, 5);
-    Form->Show();
     Other->SetFocus();
     Pump(150);
     ASSERT_TRUE(Edit->SkinData()->Skinned());
   }
   void TearDown() override {
-    Form.reset();
+    Owner.reset();
     Pump(20);
   }
   TsGeneralData& Section() { return Manager->gd[size_t(Edit->SkinData()->SkinIndex)]; }
@@ -106,7 +110,8 @@ protected:
     return n;
   }
   static inline TsSkinManager* Manager = nullptr;
-  std::unique_ptr<TForm> Form;
+  static inline TForm* Form = nullptr;
+  std::unique_ptr<TComponent> Owner;  // the case's controls
   TsEdit* Edit = nullptr;
   TsEdit* Other = nullptr;
 };
@@ -232,10 +237,10 @@ TEST_F(SkinnedEdit, TheShutdownWaitEndsFadesHeldByTheStopFlag) {
 // A disabled label draws its text in 40 % of the skin's font colour over 60 %
 // of the parent's background; an empty one still measures a line.
 TEST_F(SkinnedEdit, DisabledLabelMixesItsColourWithTheBackground) {
-  auto* label = new TsLabel(Form.get());
+  auto* label = new TsLabel(Owner.get());
   label->Font()->SetHeight(-24);
   label->Font()->SetStyle(TFontStyles{fsBold});
-  label->SetParent(Form.get());
+  label->SetParent(Form);
   label->SetBounds(170, 20, 10, 10);
   label->SetCaption("WWW");
   label->SetEnabled(false);
@@ -251,10 +256,10 @@ TEST_F(SkinnedEdit, DisabledLabelMixesItsColourWithTheBackground) {
   auto most = std::max_element(count.begin(), count.end(), [](auto& a, auto& b) { return a.second < b.second; });
   EXPECT_EQ(expected, most->first);
 
-  auto* empty = new TsLabel(Form.get());
-  empty->SetParent(Form.get());
-  auto* one = new TsLabel(Form.get());
-  one->SetParent(Form.get());
+  auto* empty = new TsLabel(Owner.get());
+  empty->SetParent(Form);
+  auto* one = new TsLabel(Owner.get());
+  one->SetParent(Form);
   one->SetCaption("Wy");
   EXPECT_GT(one->Height(), 8);
   EXPECT_EQ(one->Height(), empty->Height());
