@@ -3,6 +3,7 @@
 #include "framework/Forms.h"
 #include "paint/sCommonData.h"
 #include "paint/sMaskDraw.h"
+#include "skin/sMessages.h"
 #include "skin/acSkinColors.h"
 
 #include <utility>
@@ -245,6 +246,39 @@ void ShowLinkGlow(TsCommonData* link, bool repeat, HWND handle) {
       link->GlowID = ShowGlow(r, clip, link->SkinSection(), sm, ownerWnd, 255, gd->GlowMargin, "GLOW");
       return;
     case TacGlowAction::gaNone:
+      return;
+  }
+}
+
+void LinkGlowMessage(const TMessage& m, TsCommonData* link) {
+  if (!link) return;
+  TControl* c = link->FOwnerControl;
+  switch (m.Msg) {
+    case CM_MOUSEENTER:
+      if (!m.LParam || m.LParam == LPARAM(c)) ShowLinkGlow(link, false);
+      return;
+    case CM_MOUSELEAVE:
+      if (!m.LParam || m.LParam == LPARAM(c)) HideGlow(link->GlowID);
+      return;
+    case WM_MOVE:
+    case WM_SIZE:
+    case CM_ENABLEDCHANGED:
+    case WM_DESTROY:
+      HideGlow(link->GlowID);
+      return;
+    case CM_VISIBLECHANGED:
+      if (!m.WParam) HideGlow(link->GlowID);
+      return;
+    case WM_WINDOWPOSCHANGED: {
+      const auto* wp = reinterpret_cast<const WINDOWPOS*>(m.LParam);
+      if (wp && (!(wp->flags & SWP_NOMOVE) || !(wp->flags & SWP_NOSIZE) || (wp->flags & SWP_HIDEWINDOW)))
+        HideGlow(link->GlowID);
+      return;
+    }
+    case SM_SKINCMD:
+      if (SkinCommandCode(m) == SKC_SKINREMOVED) HideGlow(link->GlowID);
+      return;
+    default:
       return;
   }
 }

@@ -2,6 +2,7 @@
 // a click-through layered window that is never activated.
 #pragma once
 #include "controls/acGlowFadeMath.h"
+#include "framework/Controls.h"
 #include "framework/core/Classes.h"
 #include "framework/core/Types.h"
 #include "skin/sSkinManager.h"
@@ -45,6 +46,9 @@ void HideGlow(int& glowID);
 void FreeAllGlows(bool destroyWindows);
 // The glow of a linked control on mouse enter (or a repeat).
 void ShowLinkGlow(TsCommonData* link, bool repeat, HWND handle = nullptr);
+// The glow of a control follows its link: shown on mouse enter, hidden on
+// leave, move, size, hide, disable, skin removal and destruction.
+void LinkGlowMessage(const TMessage& message, TsCommonData* link);
 // The live glow of an id (nil when none) and the table size (for leak checks).
 TacGlowEffect* GlowOf(int glowID);
 size_t GlowTableCapacity();

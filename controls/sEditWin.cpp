@@ -7,41 +7,6 @@
 #include "paint/sSkinPaintWin.h"
 #include "skin/sMessages.h"
 
-// ---- glow of a link
-
-void LinkGlowMessage(const TMessage& m, TsCommonData* link) {
-  if (!link) return;
-  TControl* c = link->FOwnerControl;
-  switch (m.Msg) {
-    case CM_MOUSEENTER:
-      if (!m.LParam || m.LParam == LPARAM(c)) ShowLinkGlow(link, false);
-      return;
-    case CM_MOUSELEAVE:
-      if (!m.LParam || m.LParam == LPARAM(c)) HideGlow(link->GlowID);
-      return;
-    case WM_MOVE:
-    case WM_SIZE:
-    case CM_ENABLEDCHANGED:
-    case WM_DESTROY:
-      HideGlow(link->GlowID);
-      return;
-    case CM_VISIBLECHANGED:
-      if (!m.WParam) HideGlow(link->GlowID);
-      return;
-    case WM_WINDOWPOSCHANGED: {
-      const auto* wp = reinterpret_cast<const WINDOWPOS*>(m.LParam);
-      if (wp && (!(wp->flags & SWP_NOMOVE) || !(wp->flags & SWP_NOSIZE) || (wp->flags & SWP_HIDEWINDOW)))
-        HideGlow(link->GlowID);
-      return;
-    }
-    case SM_SKINCMD:
-      if (SkinCommandCode(m) == SKC_SKINREMOVED) HideGlow(link->GlowID);
-      return;
-    default:
-      return;
-  }
-}
-
 // ---- TsEdit
 
 TsEdit::TsEdit(TComponent* owner) : TEdit(owner), FDisabledKind(dkBlended) {

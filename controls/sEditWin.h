@@ -45,7 +45,3 @@ private:
   unsigned FDisabledKind;
   String FTextHint;
 };
-
-// The glow of a control follows its link: shown on mouse enter, hidden on
-// leave, move, size, hide, disable, skin removal and destruction.
-void LinkGlowMessage(const TMessage& message, TsCommonData* link);

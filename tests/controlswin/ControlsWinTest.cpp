@@ -2,6 +2,7 @@
 // under the pointer, and fades that always end.
 #include "controls/acFade.h"
 #include "controls/acGlow.h"
+#include "controls/sBitBtnWin.h"
 #include "controls/sEditWin.h"
 #include "controls/sLabelWin.h"
 #include "paint/sGraphUtils.h"
@@ -52,13 +53,21 @@ void MoveMouse(int x, int y) {
   Pump(60);
 }
 
+void LeftButton(bool down) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  SendInput(1, &in, sizeof(in));
+  Pump(60);
+}
+
 TRect ScreenRect(HWND wnd) {
   RECT r{};
   GetWindowRect(wnd, &r);
   return Rect(r.left, r.top, r.right, r.bottom);
 }
 
-class SkinnedEdit : public testing::Test {
+class SkinnedControls : public testing::Test {
 protected:
   // One skin load for the whole suite; every case gets fresh controls.
   static void SetUpTestSuite() {
@@ -116,7 +125,7 @@ protected:
   TsEdit* Other = nullptr;
 };
 
-TEST_F(SkinnedEdit, IdleEditShowsTheSkinsPicture) {
+TEST_F(SkinnedControls, IdleEditShowsTheSkinsPicture) {
   const TRect all = Rect(0, 0, Edit->Width(), Edit->Height());
   EXPECT_EQ(0, DifferentFromCache(all));
   // A blank spot inside the frame has the section's normal colour.
@@ -129,7 +138,7 @@ TEST_F(SkinnedEdit, IdleEditShowsTheSkinsPicture) {
   EXPECT_GT(dark, 10);
 }
 
-TEST_F(SkinnedEdit, FocusedEditPaintsWithTheSystemInHotColours) {
+TEST_F(SkinnedControls, FocusedEditPaintsWithTheSystemInHotColours) {
   Edit->SetFocus();
   Pump(150);
   EXPECT_EQ(1, Edit->SkinData()->IsHot());
@@ -152,7 +161,7 @@ TEST_F(SkinnedEdit, FocusedEditPaintsWithTheSystemInHotColours) {
   EXPECT_EQ(0, DifferentFromCache(Rect(0, 0, Edit->Width(), Edit->Height())));
 }
 
-TEST_F(SkinnedEdit, HoverShowsTheGlowAboveAndLeaveTakesItAway) {
+TEST_F(SkinnedControls, HoverShowsTheGlowAboveAndLeaveTakesItAway) {
   ASSERT_GE(Section().GlowCount, 1);
   const TRect r = ScreenRect(Edit->Handle());
   for (int cycle = 0; cycle < 3; ++cycle) {
@@ -179,7 +188,7 @@ TEST_F(SkinnedEdit, HoverShowsTheGlowAboveAndLeaveTakesItAway) {
   EXPECT_LE(GlowTableCapacity(), 1u);  // freed ids are taken again
 }
 
-TEST_F(SkinnedEdit, GlowGoesWithMovesAndDisabling) {
+TEST_F(SkinnedControls, GlowGoesWithMovesAndDisabling) {
   const TRect r = ScreenRect(Edit->Handle());
   MoveMouse(r.Left + 60, r.Top + 12);
   ASSERT_GE(Edit->SkinData()->GlowID, 0);
@@ -193,7 +202,7 @@ TEST_F(SkinnedEdit, GlowGoesWithMovesAndDisabling) {
 }
 
 // Fades of any length end with the final look and no timer left running.
-TEST_F(SkinnedEdit, FadesOfAnyLengthEnd) {
+TEST_F(SkinnedControls, FadesOfAnyLengthEnd) {
   TsGeneralData& gd = Section();
   const TsGeneralData saved = gd;
   for (int iterations : {0, 1, -3, 10}) {
@@ -216,7 +225,7 @@ TEST_F(SkinnedEdit, FadesOfAnyLengthEnd) {
   gd = saved;
 }
 
-TEST_F(SkinnedEdit, TheShutdownWaitEndsFadesHeldByTheStopFlag) {
+TEST_F(SkinnedControls, TheShutdownWaitEndsFadesHeldByTheStopFlag) {
   TsGeneralData& gd = Section();
   const TsGeneralData saved = gd;
   gd.FadingEnabled = true;
@@ -236,7 +245,7 @@ TEST_F(SkinnedEdit, TheShutdownWaitEndsFadesHeldByTheStopFlag) {
 
 // A disabled label draws its text in 40 % of the skin's font colour over 60 %
 // of the parent's background; an empty one still measures a line.
-TEST_F(SkinnedEdit, DisabledLabelMixesItsColourWithTheBackground) {
+TEST_F(SkinnedControls, DisabledLabelMixesItsColourWithTheBackground) {
   auto* label = new TsLabel(Owner.get());
   label->Font()->SetHeight(-24);
   label->Font()->SetStyle(TFontStyles{fsBold});
@@ -263,6 +272,75 @@ TEST_F(SkinnedEdit, DisabledLabelMixesItsColourWithTheBackground) {
   one->SetCaption("Wy");
   EXPECT_GT(one->Height(), 8);
   EXPECT_EQ(one->Height(), empty->Height());
+}
+
+TEST_F(SkinnedControls, ButtonPressedDraggedOffAndBack) {
+  auto* b = new TsBitBtn(Owner.get());
+  b->SetParent(Form);
+  b->SetBounds(170, 60, 75, 25);
+  b->SetCaption("OK");
+  int clicks = 0;
+  b->OnClick = [&](TObject*) { ++clicks; };
+  Pump(100);
+  const TRect r = ScreenRect(b->Handle());
+  MoveMouse(r.Left + 30, r.Top + 12);
+  Pump(250);  // the enter fade ends
+  EXPECT_EQ(1, b->CurrentState());
+  const std::vector<uint32_t> hot = Grab(r);
+  LeftButton(true);
+  Pump(250);
+  EXPECT_EQ(2, b->CurrentState());
+  const std::vector<uint32_t> pressed = Grab(r);
+  EXPECT_NE(hot, pressed);
+  MoveMouse(r.Left + 30, r.Bottom + 40);
+  Pump(250);
+  EXPECT_NE(2, b->CurrentState());
+  EXPECT_NE(pressed, Grab(r));
+  MoveMouse(r.Left + 30, r.Top + 12);
+  Pump(250);
+  EXPECT_EQ(2, b->CurrentState());
+  EXPECT_EQ(pressed, Grab(r));
+  MoveMouse(r.Left + 30, r.Bottom + 40);
+  LeftButton(false);
+  Pump(100);
+  EXPECT_EQ(0, clicks);
+  MoveMouse(r.Left + 30, r.Top + 12);
+  LeftButton(true);
+  LeftButton(false);
+  Pump(250);
+  EXPECT_EQ(1, clicks);
+  EXPECT_EQ(1, b->CurrentState());
+  EXPECT_EQ(0, acFadeTimerCount - (b->FadeTimer ? 1 : 0));
+}
+
+// A default button rests in the fourth state where the section has one, else looks hot.
+TEST_F(SkinnedControls, DefaultButtonTakesTheFourthState) {
+  auto* d = new TsBitBtn(Owner.get());
+  d->SetParent(Form);
+  d->SetBounds(170, 60, 75, 25);
+  d->SetCaption("OK");
+  d->SetDefault(true);
+  auto* plain = new TsBitBtn(Owner.get());
+  plain->SetParent(Form);
+  plain->SetBounds(170, 100, 75, 25);
+  plain->SetCaption("OK");
+  Other->SetFocus();
+  Pump(150);
+  const int states = Manager->gd[size_t(plain->SkinData()->SkinIndex)].States;
+  EXPECT_EQ(3, d->CurrentState());
+  EXPECT_EQ(0, plain->CurrentState());
+  const std::vector<uint32_t> idleDefault = Grab(ScreenRect(d->Handle()));
+  const TRect pr = ScreenRect(plain->Handle());
+  const std::vector<uint32_t> idlePlain = Grab(pr);
+  EXPECT_NE(idleDefault, idlePlain);
+  MoveMouse(pr.Left + 30, pr.Top + 12);
+  Pump(250);
+  const std::vector<uint32_t> hotPlain = Grab(pr);
+  if (states >= 4)
+    EXPECT_NE(idleDefault, hotPlain);
+  else
+    EXPECT_EQ(idleDefault, hotPlain);
+  std::printf("BUTTON states: %d\n", states);
 }
 
 }  // namespace
