@@ -5,6 +5,7 @@
 #include "controls/sBitBtnWin.h"
 #include "controls/sEditWin.h"
 #include "controls/sLabelWin.h"
+#include "controls/sPanelWin.h"
 #include "paint/sGraphUtils.h"
 
 #include <map>
@@ -341,6 +342,47 @@ TEST_F(SkinnedControls, DefaultButtonTakesTheFourthState) {
   else
     EXPECT_EQ(idleDefault, hotPlain);
   std::printf("BUTTON states: %d\n", states);
+}
+
+TEST_F(SkinnedControls, PanelSectionFollowsTheOuterBevelUntilSetOtherwise) {
+  auto* p = new TsPanel(Owner.get());
+  p->SetParent(Form);
+  p->SetBounds(170, 20, 100, 60);
+  Pump(50);
+  ASSERT_EQ("PANEL", p->SkinData()->SkinSection());
+  const std::pair<TacBevelCut, const char*> steps[] = {
+      {TacBevelCut::bvNone, "CHECKBOX"}, {TacBevelCut::bvLowered, "PANEL_LOW"}, {TacBevelCut::bvRaised, "PANEL"}};
+  for (auto [bevel, section] : steps) {
+    p->SetBevelOuter(bevel);
+    EXPECT_EQ(section, p->SkinData()->SkinSection());
+  }
+  p->SkinData()->SetSkinSection("TOOLBAR");
+  p->SetBevelOuter(TacBevelCut::bvNone);
+  EXPECT_EQ("TOOLBAR", p->SkinData()->SkinSection());
+}
+
+// OnPaint draws over the skinned background, cached or filled plainly.
+TEST_F(SkinnedControls, PanelOnPaintDrawsOverTheSkin) {
+  auto* p = new TsPanel(Owner.get());
+  p->SetParent(Form);
+  p->SetBounds(170, 20, 100, 60);
+  p->OnPaint = [](TObject*, TCanvas* c) {
+    c->Brush()->SetColor(clRed);
+    c->FillRect(Rect(10, 10, 20, 20));
+  };
+  for (bool custom : {false, true}) {
+    SCOPED_TRACE(custom);
+    p->SkinData()->SetCustomColor(custom);
+    p->SetColor(clLime);
+    p->SkinData()->Invalidate(true);
+    Pump(100);
+    const std::vector<uint32_t> px = Grab(ScreenRect(p->Handle()));
+    EXPECT_EQ(Rgb(clRed), px[size_t(15) * 100 + 15]);
+    EXPECT_NE(Rgb(clRed), px[size_t(40) * 100 + 50]);
+    if (custom) {
+      EXPECT_EQ(Rgb(clLime), px[size_t(40) * 100 + 50]);
+    }
+  }
 }
 
 }  // namespace
