@@ -7,14 +7,133 @@
 #include "paint/sSkinPaintWin.h"
 #include "skin/sMessages.h"
 
+#include <utility>
+
+// ---- bound label
+
+TsEditLabel::~TsEditLabel() {
+  if (BoundLabel) BoundLabel->LabelGone();
+}
+
+TsBoundLabel::TsBoundLabel(TWinControl* edit) : FEdit(edit), FFont(std::make_unique<TFont>()) {}
+
+TsBoundLabel::~TsBoundLabel() {
+  if (TsEditLabel* label = std::exchange(FTheLabel, nullptr)) {
+    label->BoundLabel = nullptr;
+    delete label;
+  }
+}
+
+void TsBoundLabel::ApplyAlignment() {
+  if (FTheLabel) FTheLabel->SetAlignment(TAlignment(BoundLabelAlignment(FLayout)));
+}
+
+void TsBoundLabel::SetActive(bool value) {
+  if (value == Active()) return;
+  if (!value) {
+    TsEditLabel* label = std::exchange(FTheLabel, nullptr);
+    label->BoundLabel = nullptr;
+    delete label;
+    return;
+  }
+  auto* label = new TsEditLabel(FEdit);
+  label->BoundLabel = this;
+  FTheLabel = label;
+  label->Hide();
+  label->SetFont(FFont.get());
+  ApplyAlignment();
+  label->SetName(FEdit->Name() + "Label");
+  if (FText.empty()) FText = FEdit->Name();
+  label->SetParent(FEdit->Parent());
+  label->SetCaption(FText);
+  label->SetEnabled(FEdit->Enabled());
+  label->SetAutoSize(true);
+  label->SetVisible(FEdit->Visible());
+  AlignLabel();
+}
+
+void TsBoundLabel::SetCaption(const String& value) {
+  if (value == FText) return;
+  FText = value;
+  if (FTheLabel) {
+    FTheLabel->SetCaption(value);
+    AlignLabel();
+  }
+}
+
+void TsBoundLabel::SetLayout(TsCaptionLayout value) {
+  if (value == FLayout) return;
+  FLayout = value;
+  ApplyAlignment();
+  AlignLabel();
+}
+
+void TsBoundLabel::SetIndent(int value) {
+  if (value == FIndent) return;
+  FIndent = value;
+  AlignLabel();
+}
+
+void TsBoundLabel::SetMaxWidth(int value) {
+  if (value == FMaxWidth) return;
+  FMaxWidth = value;
+  AlignLabel();
+}
+
+void TsBoundLabel::SetFont(const TFont* value) {
+  if (!FTheLabel) {
+    FFont->Assign(value);
+    return;
+  }
+  FTheLabel->SetFont(value);
+  FTheLabel->SetParent(FEdit->Parent());
+  AlignLabel();
+}
+
+void TsBoundLabel::SetUseSkinColor(bool value) {
+  if (FTheLabel) FTheLabel->SetUseSkinColor(value);
+}
+
+void TsBoundLabel::AlignLabel() {
+  if (!FTheLabel || !FTheLabel->Visible()) return;
+  FTheLabel->AdjustBounds();
+  const TSize size{FTheLabel->Width(), FTheLabel->Height()};
+  const TPoint pos = BoundLabelPos(FLayout, FEdit->BoundsRect(), size, FIndent);
+  if (FTheLabel->Parent() != FEdit->Parent()) FTheLabel->SetParent(FEdit->Parent());
+  FTheLabel->SetBounds(pos.X, pos.Y, size.cx, size.cy);
+  if (const auto wrap = BoundLabelWordWrap(FMaxWidth, FTheLabel->Width())) FTheLabel->SetWordWrap(*wrap);
+}
+
+void TsBoundLabel::HandleOwnerMsg(const TMessage& m, TControl* owner) {
+  if (!FTheLabel || !owner) return;
+  switch (m.Msg) {
+    case WM_SIZE:
+    case WM_WINDOWPOSCHANGED:
+      AlignLabel();
+      break;
+    case CM_VISIBLECHANGED:
+      FTheLabel->SetVisible(owner->Visible());
+      AlignLabel();
+      break;
+    case CM_ENABLEDCHANGED:
+      FTheLabel->SetEnabled(owner->Enabled());
+      AlignLabel();
+      break;
+    default:
+      break;
+  }
+}
+
 // ---- TsEdit
 
 TsEdit::TsEdit(TComponent* owner) : TEdit(owner), FDisabledKind(dkBlended) {
   FCommonData = std::make_unique<TsCommonData>(this, true);
   FCommonData->COC = 3;
+  FBoundLabel = std::make_unique<TsBoundLabel>(this);
 }
 
 TsEdit::~TsEdit() {
+  FBoundLabel.reset();
   if (FCommonData) HideGlow(FCommonData->GlowID);
   // The window goes while the link is still there to answer its last messages.
   DestroyHandle();
@@ -196,6 +315,11 @@ void TsEdit::PrintTo(HDC dc, LPARAM flags) {
 }
 
 void TsEdit::WndProc(TMessage& m) {
+  SkinnedWndProc(m);
+  if (FBoundLabel) FBoundLabel->HandleOwnerMsg(m, this);
+}
+
+void TsEdit::SkinnedWndProc(TMessage& m) {
   TsCommonData* link = FCommonData.get();
   if (!link) {
     TEdit::WndProc(m);

@@ -385,4 +385,28 @@ TEST_F(SkinnedControls, PanelOnPaintDrawsOverTheSkin) {
   }
 }
 
+TEST_F(SkinnedControls, BoundLabelFollowsItsEdit) {
+  Edit->SetBounds(194, 76, 100, 19);
+  TsBoundLabel* bound = Edit->BoundLabel();
+  bound->SetCaption("Hue:");
+  bound->SetActive(true);
+  TsEditLabel* label = bound->TheLabel();
+  ASSERT_NE(nullptr, label);
+  EXPECT_EQ(Form, label->Parent());
+  EXPECT_EQ("Hue:", label->Caption());
+  const int w = label->Width(), h = label->Height();
+  EXPECT_EQ(194 - w - 4, label->Left());
+  EXPECT_EQ(76 + (19 - h) / 2 - 1, label->Top());
+  Edit->SetTop(90);
+  EXPECT_EQ(90 + (19 - h) / 2 - 1, label->Top());
+  Edit->SetEnabled(false);
+  EXPECT_FALSE(label->Enabled());
+  Edit->SetVisible(false);
+  EXPECT_FALSE(label->Visible());
+  Edit->SetVisible(true);
+  EXPECT_TRUE(label->Visible());
+  delete label;
+  EXPECT_FALSE(bound->Active());
+}
+
 }  // namespace
