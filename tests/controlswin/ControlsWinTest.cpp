@@ -6,6 +6,7 @@
 #include "controls/sEditWin.h"
 #include "controls/sLabelWin.h"
 #include "controls/sPanelWin.h"
+#include "controls/sSpeedButtonWin.h"
 #include "paint/sGraphUtils.h"
 
 #include <map>
@@ -407,6 +408,36 @@ TEST_F(SkinnedControls, BoundLabelFollowsItsEdit) {
   EXPECT_TRUE(label->Visible());
   delete label;
   EXPECT_FALSE(bound->Active());
+}
+
+TEST_F(SkinnedControls, SpeedButtonHotPressedAndClicked) {
+  auto* b = new TsSpeedButton(Owner.get());
+  b->SetParent(Form);
+  b->SetBounds(170, 20, 40, 24);
+  b->SetCaption("Go");
+  int clicks = 0;
+  b->OnClick = [&](TObject*) { ++clicks; };
+  Pump(100);
+  const TPoint o = Form->ClientToScreen(Point(170, 20));
+  const TRect r = Rect(o.X, o.Y, o.X + 40, o.Y + 24);
+  const std::vector<uint32_t> idle = Grab(r);
+  MoveMouse(r.Left + 20, r.Top + 12);
+  Pump(250);
+  EXPECT_EQ(1, b->CurrentState());
+  const std::vector<uint32_t> hot = Grab(r);
+  LeftButton(true);
+  Pump(250);
+  EXPECT_EQ(2, b->CurrentState());
+  const std::vector<uint32_t> pressed = Grab(r);
+  LeftButton(false);
+  Pump(250);
+  EXPECT_EQ(1, clicks);
+  EXPECT_NE(idle, hot);
+  EXPECT_NE(hot, pressed);
+  EXPECT_EQ(hot, Grab(r));
+  MoveMouse(r.Left + 20, r.Bottom + 40);
+  Pump(250);
+  EXPECT_EQ(idle, Grab(r));
 }
 
 }  // namespace
