@@ -206,8 +206,9 @@ void TsEdit::PaintText() {
   if (!bmp || bmp->Empty()) return;
   const TRect tr = EditTextRect(Frame(), Width(), Height());
   UINT flags = DT_SINGLELINE | DT_NOPREFIX | DT_TOP;
-  flags |= Alignment() == taRightJustify ? DT_RIGHT : Alignment() == taCenter ? DT_CENTER : DT_LEFT;
-  const String text = Text();
+  const TAlignment align = PaintedAlignment();
+  flags |= align == taRightJustify ? DT_RIGHT : align == taCenter ? DT_CENTER : DT_LEFT;
+  const String text = PaintedText();
   if (!text.empty()) {
     const String shown = PasswordChar() ? PasswordDisplayText(text, char32_t(PasswordChar())) : text;
     WriteText32(bmp, shown, Enabled(), link->SkinManager(), link->IsHot() != 0, link->SkinIndex, flags, tr, Font());

@@ -83,6 +83,9 @@ public:
 
 protected:
   void CreateWnd() override;
+  // What the skin draws while the edit is idle, and how it is aligned.
+  virtual String PaintedText() { return Text(); }
+  virtual TAlignment PaintedAlignment() { return Alignment(); }
 
 private:
   TacEditFrame Frame() const;

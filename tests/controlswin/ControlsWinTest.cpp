@@ -3,6 +3,7 @@
 #include "controls/acFade.h"
 #include "controls/acGlow.h"
 #include "controls/sBitBtnWin.h"
+#include "controls/sCurrEditWin.h"
 #include "controls/sEditWin.h"
 #include "controls/sLabelWin.h"
 #include "controls/sPanelWin.h"
@@ -61,6 +62,19 @@ void LeftButton(bool down) {
   in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
   SendInput(1, &in, sizeof(in));
   Pump(60);
+}
+
+// Characters typed through the system queue.
+void TypeText(const wchar_t* text) {
+  for (const wchar_t* p = text; *p; ++p) {
+    INPUT in[2]{};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wScan = in[1].ki.wScan = WORD(*p);
+    in[0].ki.dwFlags = KEYEVENTF_UNICODE;
+    in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+  }
+  Pump(100);
 }
 
 TRect ScreenRect(HWND wnd) {
@@ -438,6 +452,50 @@ TEST_F(SkinnedControls, SpeedButtonHotPressedAndClicked) {
   MoveMouse(r.Left + 20, r.Bottom + 40);
   Pump(250);
   EXPECT_EQ(idle, Grab(r));
+}
+
+TEST_F(SkinnedControls, MaskEditKeepsToItsMask) {
+  auto* e = new TsMaskEdit(Owner.get());
+  e->SetParent(Form);
+  e->SetBounds(170, 20, 100, 21);
+  e->SetEditMask("AAAAAA;1; ");
+  EXPECT_EQ("      ", e->MaskedText());
+  e->SetFocus();
+  Pump(50);
+  TypeText(L"ab1-CDEFG");
+  EXPECT_EQ("ab1CDE", e->MaskedText());
+  EXPECT_EQ("ab1CDE", e->Text());
+}
+
+TEST_F(SkinnedControls, CurrencyEditRoundsRefusesAndHandsOperatorsOn) {
+  auto* e = new TsCurrencyEdit(Owner.get());
+  e->SetParent(Form);
+  e->SetBounds(170, 20, 80, 21);
+  TacNumEditModel& num = e->NumModel();
+  num.DisplayFormat = "0";
+  num.DecimalPlaces = 0;
+  String dropped;
+  e->OnDropDown = [&](const String& key) { dropped += key; };
+  e->SetValue(45.5);
+  EXPECT_EQ(46, e->Value());
+  EXPECT_EQ(46, e->AsInteger());
+  e->SetFocus();
+  Pump(50);
+  SendMessageW(e->Handle(), EM_SETSEL, 0, -1);
+  TypeText(L"300");
+  EXPECT_EQ(300, e->Value());
+  TypeText(L".5x");  // no decimal places: the separator alone passes, the digit not
+  const String typed = e->Text();
+  EXPECT_EQ(String::npos, typed.find_first_of("5x"));
+  EXPECT_EQ(300, e->Value());
+  TypeText(L"+");
+  EXPECT_EQ("+", dropped);
+  EXPECT_EQ(typed, e->Text());
+  SendMessageW(e->Handle(), EM_SETSEL, 0, -1);
+  TypeText(L"\x1B");  // Esc: back to the value's text, all selected
+  EXPECT_EQ("300", e->Text());
+  e->SetText("");
+  EXPECT_EQ(0, e->Value());
 }
 
 }  // namespace
