@@ -498,4 +498,56 @@ TEST_F(SkinnedControls, CurrencyEditRoundsRefusesAndHandsOperatorsOn) {
   EXPECT_EQ(0, e->Value());
 }
 
+// Each control enabled and disabled builds its skinned picture. With
+// QN_GALLERY_WAIT set (milliseconds) the form stays up that long for a screenshot.
+TEST_F(SkinnedControls, GalleryEnabledAndDisabled) {
+  Form->SetBounds(200, 200, 420, 205);
+  Edit->Hide();
+  Other->Hide();
+  for (int row = 0; row < 2; ++row) {
+    const bool enabled = row == 0;
+    const int x = 10 + row * 205;
+    auto* e = new TsEdit(Owner.get());
+    e->SetParent(Form);
+    e->SetBounds(x + 60, 10, 120, 21);
+    e->SetText(enabled ? "#3C3D3D" : "disabled");
+    e->BoundLabel()->SetCaption("Code:");
+    e->BoundLabel()->SetActive(true);
+    auto* b = new TsBitBtn(Owner.get());
+    b->SetParent(Form);
+    b->SetBounds(x, 45, 75, 25);
+    b->SetCaption("OK");
+    b->SetDefault(enabled);
+    auto* sb = new TsSpeedButton(Owner.get());
+    sb->SetParent(Form);
+    sb->SetBounds(x + 85, 45, 60, 25);
+    sb->SetCaption("Pick");
+    auto* p = new TsPanel(Owner.get());
+    p->SetParent(Form);
+    p->SetBounds(x, 80, 180, 50);
+    p->SetCaption("Panel");
+    auto* l = new TsLabel(Owner.get());
+    l->SetParent(p);
+    l->SetBounds(8, 30, 10, 10);
+    l->SetCaption("Label on a panel");
+    auto* c = new TsCurrencyEdit(Owner.get());
+    c->SetParent(Form);
+    c->SetBounds(x, 140, 80, 21);
+    c->SetValue(1234.5);
+    auto* m = new TsMaskEdit(Owner.get());
+    m->SetParent(Form);
+    m->SetBounds(x + 90, 140, 80, 21);
+    m->SetEditMask("AAAAAA;1; ");
+    m->Model().SetText("3C3D3D");
+    m->SetText(m->Model().EditText());
+    for (TControl* ctl : std::initializer_list<TControl*>{e, b, sb, p, l, c, m}) ctl->SetEnabled(enabled);
+  }
+  Pump(200);
+  for (int i = 0; i < Owner->ComponentCount(); ++i)
+    if (auto* e = dynamic_cast<TsEdit*>(Owner->Components(i)); e && e != Edit && e != Other)
+      EXPECT_FALSE(e->SkinData()->CacheView().Empty()) << e->Text();
+  if (const char* wait = std::getenv("QN_GALLERY_WAIT")) Pump(std::atoi(wait));
+  Form->SetBounds(200, 200, 320, 160);
+}
+
 }  // namespace
