@@ -200,9 +200,11 @@ void TsBitBtn::WndProc(TMessage& m) {
       m.Result = 0;
       return;
     case CN_DRAWITEM: {
-      const auto* di = reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam);
-      // Drawn by the system only for our own window's owner-draw requests.
-      if (di && di->hwndItem == Handle()) PaintTo(di->hDC);
+      // Any program can send this value: its LParam is never read; the
+      // button draws on its own window DC.
+      HDC dc = GetDC(Handle());
+      PaintTo(dc);
+      ReleaseDC(Handle(), dc);
       m.Result = 1;
       return;
     }
