@@ -3,6 +3,7 @@
 #include "controls/acGlow.h"
 #include "framework/Forms.h"
 #include "paint/sGraphUtils.h"
+#include "paint/sMaskDraw.h"
 #include "paint/sSkinPaintWin.h"
 #include "skin/sMessages.h"
 
@@ -123,9 +124,39 @@ bool TsBitBtn::PrepareCache() {
   return true;
 }
 
+void TsBitBtn::DropRegion() {
+  if (FHasRegion && HandleAllocated()) SetWindowRgn(Handle(), nullptr, TRUE);
+  FHasRegion = false;
+  FRegionChanged = true;
+}
+
+void TsBitBtn::UpdateRegion() {
+  TsCommonData* link = FCommonData.get();
+  TsSkinManager* sm = link->SkinManager();
+  const TsGeneralData* gd = link->Section();
+  if (!FRegionChanged || !gd || !sm || !sm->IsValidImgIndex(link->BorderIndex) || acFormAnimating) return;
+  if (FadeTimer && FadeTimer->Enabled()) return;
+  const TsMaskData& mask = sm->ma[size_t(link->BorderIndex)];
+  FRegionChanged = false;
+  if (mask.CornerType != 2 || Width() <= 0 || Height() <= 0) return;
+  TBitmap32 scratch(Width(), Height());
+  std::vector<TRegionCut> cuts;
+  DrawBorderCutRegion(TPixelView(scratch), cuts, false, SectionPaintState(CurrentState(), gd->States), mask);
+  HRGN rgn = CreateRectRgn(0, 0, Width(), Height());
+  for (const TRegionCut& cut : cuts) {
+    HRGN part = CreateRectRgn(cut.R.Left, cut.R.Top, cut.R.Right, cut.R.Bottom);
+    CombineRgn(rgn, rgn, part, cut.Xor ? RGN_XOR : RGN_DIFF);
+    DeleteObject(part);
+  }
+  // The system owns the region from here on; redrawn only the first time.
+  SetWindowRgn(Handle(), rgn, !FHasRegion);
+  FHasRegion = true;
+}
+
 void TsBitBtn::PaintTo(HDC dc) {
   TsCommonData* link = FCommonData.get();
   if (!dc || acFormAnimating || link->CheckUpdating(false)) return;
+  UpdateRegion();
   const bool animating = FadeTimer && FadeTimer->Enabled();
   if (!animating && !PrepareCache()) return;
   if (animating && link->CacheView().Empty()) return;
@@ -151,6 +182,7 @@ void TsBitBtn::WndProc(TMessage& m) {
       case SKC_SKINREMOVED:
       case SKC_REFRESH:
         StopFade(FadeTimer, link);
+        DropRegion();
         HandleSkinCommand(m, link);
         LinkGlowMessage(m, link);
         if (HandleAllocated()) InvalidateRect(Handle(), nullptr, FALSE);
@@ -284,6 +316,11 @@ void TsBitBtn::WndProc(TMessage& m) {
         InvalidateRect(Handle(), nullptr, FALSE);
       }
       return;
+    case WM_SIZE:
+    case WM_WINDOWPOSCHANGED:
+      FRegionChanged = true;
+      link->BGChanged = true;
+      break;
     case CM_ENABLEDCHANGED:
       if (!Enabled()) StopFade(FadeTimer, link);
       link->FUpdating = false;

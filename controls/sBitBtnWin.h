@@ -40,6 +40,11 @@ private:
   bool Animate(TacAnimatEvent event) const;
   void PaintTo(HDC dc);
   void StateChanged(TacAnimatEvent event, bool clicked);
+  // Shapes the window like its border mask (corner type 2).
+  void UpdateRegion();
+  void DropRegion();
+  bool FRegionChanged = true;
+  bool FHasRegion = false;
   std::unique_ptr<TsCommonData> FCommonData;
   bool FDown = false;
   bool FIsDefault = false;

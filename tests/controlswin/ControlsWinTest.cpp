@@ -329,6 +329,39 @@ TEST_F(SkinnedControls, ButtonPressedDraggedOffAndBack) {
   EXPECT_EQ(0, acFadeTimerCount - (b->FadeTimer ? 1 : 0));
 }
 
+// A border mask of corner type 2 shapes the window: a keyed corner pixel is cut out.
+TEST_F(SkinnedControls, ButtonWithCornerTypeTwoHasItsShape) {
+  auto* b = new TsBitBtn(Owner.get());
+  b->SetParent(Form);
+  b->SetBounds(170, 60, 75, 25);
+  Pump(50);
+  // A border mask of the skin with a mask part and a keyed top-left pixel.
+  int border = -1;
+  for (size_t i = 0; i < Manager->ma.size() && border < 0; ++i) {
+    const TsMaskData& md = Manager->ma[i];
+    if (md.ImgType == itisaBorder && md.MaskType > 0 && md.WL > 0 && md.WT > 0 &&
+        Manager->MaskPicture(int(i)).Pixel(md.R.Left, md.R.Top) == KeyPixel)
+      border = int(i);
+  }
+  if (border < 0) GTEST_SKIP() << "no keyed border mask in this skin";
+  TsMaskData& mask = Manager->ma[size_t(border)];
+  const int16_t saved = mask.CornerType;
+  mask.CornerType = 2;
+  b->SkinData()->BorderIndex = border;
+  b->SetWidth(76);
+  Pump(100);
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_NE(ERROR, GetWindowRgn(b->Handle(), rgn));
+  EXPECT_FALSE(PtInRegion(rgn, 0, 0));
+  EXPECT_TRUE(PtInRegion(rgn, 37, 12));
+  DeleteObject(rgn);
+  mask.CornerType = saved;
+  SendSkinCommand(b, SKC_REFRESH, 0, LPARAM(Manager));
+  HRGN none = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(ERROR, GetWindowRgn(b->Handle(), none));
+  DeleteObject(none);
+}
+
 // A default button rests in the fourth state where the section has one, else looks hot.
 TEST_F(SkinnedControls, DefaultButtonTakesTheFourthState) {
   auto* d = new TsBitBtn(Owner.get());
