@@ -204,6 +204,49 @@ TEST_F(SkinnedControls, HoverShowsTheGlowAboveAndLeaveTakesItAway) {
   EXPECT_LE(GlowTableCapacity(), 1u);  // freed ids are taken again
 }
 
+// Idle, a password shows black circles for "*", and an empty edit its hint in
+// a colour between font and background.
+TEST_F(SkinnedControls, PasswordCirclesAndTextHint) {
+  auto make = [&](int top) {
+    auto* e = new TsEdit(Owner.get());
+    e->SetParent(Form);
+    e->SetBounds(170, top, 129, 26);
+    return e;
+  };
+  TsEdit* secret = make(20);
+  secret->SetPasswordChar(L'*');
+  secret->SetText("abcd");
+  TsEdit* circles = make(50);
+  circles->SetText("\u25CF\u25CF\u25CF\u25CF");
+  TsEdit* hinted = make(80);
+  hinted->Font()->SetHeight(-20);
+  hinted->Font()->SetStyle(TFontStyles{fsBold});
+  hinted->SetTextHint("WWW");
+  Pump(100);
+  ASSERT_TRUE(secret->PrepareCache());
+  ASSERT_TRUE(circles->PrepareCache());
+  const TPixelView a = secret->SkinData()->CacheView(), b = circles->SkinData()->CacheView();
+  int differ = 0, dark = 0;
+  for (int y = 0; y < a.Height; ++y)
+    for (int x = 0; x < a.Width; ++x) {
+      differ += a.At(x, y) != b.At(x, y);
+      dark += (a.At(x, y) & 0xFF) < 0x80;
+    }
+  EXPECT_EQ(0, differ);
+  EXPECT_GT(dark, 10);
+
+  const TColor bg = ColorToRGB(hinted->Color());
+  const uint32_t expected = Rgb(MixColors(ColorToRGB(hinted->Font()->Color()), bg, 65));
+  std::map<uint32_t, int> count;
+  const std::vector<uint32_t> px = Grab(ScreenRect(hinted->Handle()));
+  for (int y = 4; y < 22; ++y)
+    for (int x = 4; x < 100; ++x)
+      if (const uint32_t p = px[size_t(y) * 129 + size_t(x)]; p != Rgb(bg)) ++count[p];
+  ASSERT_FALSE(count.empty());
+  auto most = std::max_element(count.begin(), count.end(), [](auto& l, auto& r) { return l.second < r.second; });
+  EXPECT_EQ(expected, most->first);
+}
+
 TEST_F(SkinnedControls, GlowGoesWithMovesAndDisabling) {
   const TRect r = ScreenRect(Edit->Handle());
   MoveMouse(r.Left + 60, r.Top + 12);
