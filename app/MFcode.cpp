@@ -51,7 +51,8 @@ TMForm::TMForm(TComponent* owner) : TForm(owner) {
   I->OnClick = [this](TObject* s) { IClick(s); };
   I->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) { IMouseDown(s, b, sh, x, y); };
 
-  E = new TEdit(this);
+  E = new TsEdit(this);
+  E->SkinData()->SetSkinSection("EDIT");
   E->SetName("E");
   E->SetParent(this);
   E->SetBounds(0, 0, 129, 26);

@@ -3,6 +3,7 @@
 #include "colordialog/sDialogs.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
+#include "controls/sEditWin.h"
 #include "framework/StdCtrls.h"
 #include "skin/acSkinPack.h"
 #include "skin/sSkinManager.h"
@@ -15,7 +16,7 @@ public:
   const char* ClassName() const override { return "TMForm"; }
 
   TImage* I;
-  TEdit* E;
+  TsEdit* E;
   TsSkinManager* SM;
   TsColorDialog* CD;
 

@@ -1,0 +1,238 @@
+#include "controls/sCurrEditWin.h"
+
+namespace {
+
+String WindowText(HWND wnd) {
+  const int n = GetWindowTextLengthW(wnd);
+  std::wstring w(size_t(std::max(n, 0)) + 1, L'\0');
+  GetWindowTextW(wnd, w.data(), n + 1);
+  w.resize(size_t(std::max(n, 0)));
+  return WideToUtf8(w);
+}
+
+void Selection(HWND wnd, size_t& start, size_t& length) {
+  DWORD s = 0, e = 0;
+  SendMessageW(wnd, EM_GETSEL, WPARAM(&s), LPARAM(&e));
+  start = s;
+  length = e > s ? e - s : 0;
+}
+
+String ClipboardText(HWND wnd) {
+  String text;
+  if (!OpenClipboard(wnd)) return text;
+  if (HANDLE h = GetClipboardData(CF_UNICODETEXT))
+    if (const auto* p = static_cast<const wchar_t*>(GlobalLock(h))) {
+      text = WideToUtf8(p);
+      GlobalUnlock(h);
+    }
+  CloseClipboard();
+  return text;
+}
+
+}  // namespace
+
+TacNumberSeparators LocaleSeparators() {
+  TacNumberSeparators seps;
+  wchar_t buf[8]{};
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buf, 8) > 1) seps.Decimal = WideToUtf8(buf);
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, buf, 8) > 1) seps.Thousand = WideToUtf8(buf);
+  return seps;
+}
+
+// ---- TsMaskEdit
+
+TsMaskEdit::TsMaskEdit(TComponent* owner) : TsEdit(owner) {}
+
+void TsMaskEdit::SetEditMask(const String& value) {
+  FMaskText = value;
+  FModel.SetMask(ParseEditMask(value));
+  if (HandleAllocated()) ShowModel(0);
+}
+
+void TsMaskEdit::CreateWnd() {
+  TsEdit::CreateWnd();
+  if (!FModel.Mask().Empty()) {
+    FModel.SetText(Text());
+    ShowModel(0);
+  }
+}
+
+void TsMaskEdit::ShowModel(size_t cursor) {
+  SetText(FModel.EditText());
+  if (HandleAllocated()) SendMessageW(Handle(), EM_SETSEL, cursor, cursor);
+}
+
+void TsMaskEdit::WndProc(TMessage& m) {
+  if (FModel.Mask().Empty() || !HandleAllocated()) {
+    TsEdit::WndProc(m);
+    return;
+  }
+  size_t start = 0, length = 0;
+  switch (m.Msg) {
+    case WM_CHAR: {
+      const auto c = char32_t(m.WParam);
+      if (c < 32 && c != 8) break;  // control keys: copy, cut, paste
+      if (ReadOnly()) return;
+      Selection(Handle(), start, length);
+      if (c == 8) {
+        ShowModel(length ? FModel.ClearRange(start, length) : FModel.Backspace(start));
+        return;
+      }
+      if (length) FModel.ClearRange(start, length);
+      const size_t pos = FModel.TypeChar(start, c, true);
+      if (pos == TacMaskEditModel::npos)
+        MessageBeep(MB_OK);
+      else
+        ShowModel(pos);
+      m.Result = 0;
+      return;
+    }
+    case WM_KEYDOWN:
+      if (m.WParam == VK_DELETE && !ReadOnly()) {
+        Selection(Handle(), start, length);
+        ShowModel(length ? FModel.ClearRange(start, length) : FModel.DeleteChar(start));
+        m.Result = 0;
+        return;
+      }
+      break;
+    case WM_PASTE: {
+      if (ReadOnly()) return;
+      Selection(Handle(), start, length);
+      if (length) FModel.ClearRange(start, length);
+      bool dropped = false;
+      const size_t pos = FModel.Paste(start, ClipboardText(Handle()), dropped);
+      if (dropped) MessageBeep(MB_OK);
+      ShowModel(pos);
+      m.Result = 0;
+      return;
+    }
+    case WM_CUT:
+    case WM_CLEAR:
+      if (ReadOnly()) return;
+      if (m.Msg == WM_CUT) SendMessageW(Handle(), WM_COPY, 0, 0);
+      Selection(Handle(), start, length);
+      ShowModel(FModel.ClearRange(start, length));
+      m.Result = 0;
+      return;
+    default:
+      break;
+  }
+  TsEdit::WndProc(m);
+}
+
+// ---- TsCustomNumEdit
+
+TsCustomNumEdit::TsCustomNumEdit(TComponent* owner) : TsMaskEdit(owner) {
+  FNum.Separators = LocaleSeparators();
+  FNum.FormatEditText();
+  SetAlignment(taLeftJustify);
+}
+
+void TsCustomNumEdit::CreateWnd() {
+  TsMaskEdit::CreateWnd();
+  ShowEditText();
+}
+
+void TsCustomNumEdit::SyncFromWindow() {
+  if (HandleAllocated()) FNum.EditText = WindowText(Handle());
+}
+
+void TsCustomNumEdit::ShowEditText() {
+  if (HandleAllocated() && WindowText(Handle()) != FNum.EditText) SetText(FNum.EditText);
+}
+
+double TsCustomNumEdit::Value() {
+  SyncFromWindow();
+  return FNum.Value();
+}
+
+void TsCustomNumEdit::SetValue(double value) {
+  SyncFromWindow();
+  if (!FNum.SetValue(value)) return;
+  ShowEditText();
+  SkinData()->Invalidate(false);
+}
+
+String TsCustomNumEdit::PaintedText() {
+  if (FFocusedNow) return Text();
+  SyncFromWindow();
+  return FNum.DisplayText();
+}
+
+TAlignment TsCustomNumEdit::PaintedAlignment() { return FFocusedNow ? taLeftJustify : taRightJustify; }
+
+void TsCustomNumEdit::WndProc(TMessage& m) {
+  if (!HandleAllocated()) {
+    TsMaskEdit::WndProc(m);
+    return;
+  }
+  switch (m.Msg) {
+    case WM_CHAR: {
+      SyncFromWindow();
+      size_t start = 0, length = 0;
+      Selection(Handle(), start, length);
+      const TacNumKeyResult r = FNum.KeyPress(char32_t(m.WParam), start, length, false);
+      switch (r.Action) {
+        case TacNumKeyAction::nkPass: {
+          const std::wstring key = Utf8ToWide(r.Key);
+          if (key.size() == 1) m.WParam = key[0];
+          break;
+        }
+        case TacNumKeyAction::nkReset:
+          SetText(FNum.EditText);
+          SendMessageW(Handle(), EM_SETSEL, 0, -1);
+          m.Result = 0;
+          return;
+        case TacNumKeyAction::nkDropDown:
+        case TacNumKeyAction::nkToPopup:
+          if (OnDropDown) OnDropDown(r.Key);
+          m.Result = 0;
+          return;
+        case TacNumKeyAction::nkDrop:
+          if (r.Beep) MessageBeep(MB_OK);
+          m.Result = 0;
+          return;
+      }
+      break;
+    }
+    case WM_PASTE: {
+      SyncFromWindow();
+      const String previous = FNum.EditText;
+      TsMaskEdit::WndProc(m);
+      SyncFromWindow();
+      const TacPasteResult r = FNum.AfterPaste(previous);
+      if (!r.Accepted) {
+        SetText(previous);
+        SendMessageW(Handle(), EM_SETSEL, 0, -1);
+        if (CanFocus()) SetFocus();
+        if (r.Beep) MessageBeep(MB_OK);
+      }
+      return;
+    }
+    case WM_SETFOCUS:
+      FFocusedNow = true;
+      SyncFromWindow();
+      FNum.FocusGained();
+      ShowEditText();
+      SkinData()->BGChanged = true;
+      break;
+    case WM_KILLFOCUS:
+      SyncFromWindow();
+      if (!FNum.FocusLost()) {
+        MessageBeep(MB_OK);
+        SendMessageW(Handle(), EM_SETSEL, 0, -1);
+      }
+      FFocusedNow = false;
+      SendMessageW(Handle(), EM_SETSEL, 0, 0);
+      SkinData()->BGChanged = true;
+      break;
+    default:
+      break;
+  }
+  TsMaskEdit::WndProc(m);
+}
+
+TsCurrencyEdit::TsCurrencyEdit(TComponent* owner) : TsCustomNumEdit(owner) {
+  SkinData()->COC = 41;
+  SetWidth(80);
+}
