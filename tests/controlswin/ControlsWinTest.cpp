@@ -638,6 +638,54 @@ TEST_F(SkinnedControls, SpeedButtonDropDownMenu) {
   MoveMouse(o.X + 20, o.Y + 100);
 }
 
+// The combo edit's button: a click on it or Alt+Down raises the drop-down;
+// a click on the text, a read-only field or a hidden button does not.
+TEST_F(SkinnedControls, ComboEditButtonRaisesTheDropDown) {
+  auto* e = new TsCustomComboEdit(Owner.get());
+  e->SetParent(Form);
+  e->SetBounds(170, 20, 100, 21);
+  int drops = 0, clicks = 0;
+  e->OnDropDown = [&] { ++drops; };
+  e->OnButtonClick = [&](TObject*) { ++clicks; };
+  Pump(100);
+  EXPECT_EQ(21, e->Height());
+  const int b = e->BorderWidth();
+  EXPECT_EQ(Rect(100 - b - 18, b, 100 - b, 21 - b), e->ButtonRect());
+  const TRect w = ScreenRect(e->Handle());
+  auto press = [&](int x) {
+    MoveMouse(w.Left + x, w.Top + 10);
+    LeftButton(true);
+    LeftButton(false);
+  };
+  press(100 - b - 9);
+  EXPECT_EQ(1, drops);
+  EXPECT_EQ(1, clicks);
+  press(20);
+  EXPECT_EQ(1, drops);
+  e->SetFocus();
+  Pump(50);
+  INPUT in[4]{};
+  const WORD keys[4] = {VK_MENU, VK_DOWN, VK_DOWN, VK_MENU};
+  for (int i = 0; i < 4; ++i) {
+    in[i].type = INPUT_KEYBOARD;
+    in[i].ki.wVk = keys[i];
+    in[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+  }
+  SendInput(4, in, sizeof(INPUT));
+  Pump(100);
+  EXPECT_EQ(2, drops);
+  e->SetReadOnly(true);
+  press(100 - b - 9);
+  EXPECT_EQ(2, drops);
+  e->SetReadOnly(false);
+  e->SetShowButton(false);
+  EXPECT_TRUE(e->ButtonRect().IsEmpty());
+  press(100 - b - 9);
+  EXPECT_EQ(2, drops);
+  EXPECT_EQ(2, clicks);
+  MoveMouse(w.Left + 20, w.Bottom + 80);
+}
+
 TEST_F(SkinnedControls, MaskEditKeepsToItsMask) {
   auto* e = new TsMaskEdit(Owner.get());
   e->SetParent(Form);
