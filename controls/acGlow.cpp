@@ -50,7 +50,56 @@ bool ManagerGoing(TsSkinManager* sm) {
   return (sm && sm->IsDestroying()) || (Application && Application->Terminated());
 }
 
+// Ids dropped by the painting layer (a new section, a link going away).
+void HideGlowById(int id) noexcept {
+  try {
+    HideGlow(id);
+  } catch (...) {
+  }
+}
+[[maybe_unused]] const bool hookSet = (acHideGlowHook = HideGlowById, true);
+
+// A form's WM_MOVE reaches only the form, not the controls on it: watch the
+// thread's sent messages while glows live so their windows go with the form.
+HHOOK moveHook = nullptr;
+
+LRESULT CALLBACK MoveHookProc(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION) {
+    // The record is the system's own, not the message's payload.
+    const auto* cwp = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (cwp && cwp->message == WM_MOVE) {
+      try {
+        auto& table = Glows();
+        for (size_t i = 0; i < table.Capacity(); ++i)
+          if (TacGlowEffect* g = table.Get(int(i)); g && g->OwnerWnd() == cwp->hwnd) g->FollowOwner();
+      } catch (...) {
+      }
+    }
+  }
+  return CallNextHookEx(moveHook, code, wParam, lParam);
+}
+
+void WatchOwnerMoves() {
+  if (!moveHook) moveHook = SetWindowsHookExW(WH_CALLWNDPROCRET, MoveHookProc, nullptr, GetCurrentThreadId());
+}
+
+void StopWatchingOwnerMoves() {
+  if (moveHook) UnhookWindowsHookEx(std::exchange(moveHook, nullptr));
+}
+
 }  // namespace
+
+void TacGlowEffect::FollowOwner() {
+  if (!FWnd || !FOwner || !IsWindow(FOwner)) return;
+  if (IsIconic(FOwner)) {
+    ShowWindow(FWnd, SW_HIDE);
+    return;
+  }
+  RECT o{};
+  GetWindowRect(FOwner, &o);
+  SetWindowPos(FWnd, nullptr, o.left + FOffset.x, o.top + FOffset.y, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
 
 TacGlowEffect::TacGlowEffect(TsSkinManager* skinManager, int maskIndex, int margin)
     : SkinManager(skinManager ? skinManager : DefaultManager), MaskIndex(maskIndex), Margin(margin) {}
@@ -97,6 +146,13 @@ void TacGlowEffect::Show(const TRect& r, const TRect& clipRect, HWND ownerWnd, i
   FWnd = CreateWindowExW(GlowWindowExStyle, GlowClassName, L"", WS_POPUP, p.Pos.X, p.Pos.Y, cw, ch, ownerWnd,
                          nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!FWnd) return;
+  FOwner = ownerWnd;
+  if (ownerWnd) {
+    RECT o{};
+    GetWindowRect(ownerWnd, &o);
+    FOffset = POINT{p.Pos.X - o.left, p.Pos.Y - o.top};
+    WatchOwnerMoves();
+  }
   HWND after = HWND_TOP;
   if (ownerWnd && (GetWindowLongW(ownerWnd, GWL_EXSTYLE) & WS_EX_TOPMOST))
     after = HWND_TOPMOST;
@@ -145,6 +201,7 @@ int ShowGlow(const TRect& r, const TRect& clipRect, const String& skinSection, T
   if (!SkinPlatform().LayeredWindows()) return -1;
   TsSkinManager* sm = skinManager ? skinManager : DefaultManager;
   if (!sm) return -1;
+  acHideGlowHook = HideGlowById;
   const int mask = sm->GetMaskIndex(skinSection, maskName + "0");
   if (!sm->IsValidImgIndex(mask)) return -1;
   auto* glow = new TacGlowEffect(sm, mask, margin);
@@ -167,6 +224,7 @@ void HideGlow(int& glowID) {
 }
 
 void FreeAllGlows(bool destroyWindows) {
+  StopWatchingOwnerMoves();
   for (TacGlowEffect* glow : Glows().TakeAll()) {
     if (!glow) continue;
     glow->CloseWindow(destroyWindows);

@@ -27,6 +27,9 @@ public:
   HWND Wnd() const { return FWnd; }
   // Destroys the window now (true) or when the message loop allows.
   void CloseWindow(bool now);
+  // Keeps the window where it was against its owner after the owner moved.
+  void FollowOwner();
+  HWND OwnerWnd() const { return FOwner; }
 
   TsSkinManager* SkinManager;
   int MaskIndex;
@@ -34,6 +37,8 @@ public:
 
 private:
   HWND FWnd = nullptr;
+  HWND FOwner = nullptr;
+  POINT FOffset{};  // from the owner's top-left
 };
 
 // The ex-style of a glow window: layered, tool window, transparent, no activate.

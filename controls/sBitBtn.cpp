@@ -108,6 +108,18 @@ int CaptionMeasureWidth(int buttonWidth, int margin, int glyphWidth, int spacing
   return std::max(w, 0);
 }
 
+namespace {
+const void* hintHolder = nullptr;
+}
+
+void HoldHints(const void* holder) { hintHolder = holder; }
+
+void ReleaseHints(const void* holder) {
+  if (holder && hintHolder == holder) hintHolder = nullptr;
+}
+
+bool HintsAllowed() { return hintHolder == nullptr; }
+
 TRect FocusFrameRect(const TRect& r, int focusMargin) {
   return Rect(r.Left - focusMargin - 1, r.Top - focusMargin, r.Right + focusMargin + 1, r.Bottom + focusMargin);
 }

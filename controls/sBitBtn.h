@@ -45,5 +45,11 @@ TRect ButtonImgRect(TPoint glyphPos, TPoint glyphSize, bool pressed, bool reflec
 // Width the caption is measured in (never negative).
 int CaptionMeasureWidth(int buttonWidth, int margin, int glyphWidth, int spacing, TacButtonLayout layout);
 
+// Hints stay off while a button is held down. One holder at a time (the last
+// press wins); only the holder gives them back.
+void HoldHints(const void* holder);
+void ReleaseHints(const void* holder);
+bool HintsAllowed();
+
 // The dotted focus frame around the caption.
 TRect FocusFrameRect(const TRect& captionRect, int focusMargin);

@@ -27,6 +27,7 @@ TsBitBtn::TsBitBtn(TComponent* owner) : TButton(owner), DisabledKind(dkBlended) 
 }
 
 TsBitBtn::~TsBitBtn() {
+  ReleaseHints(this);
   StopFade(FadeTimer, FCommonData.get());
   HideGlow(FCommonData->GlowID);
   DestroyHandle();
@@ -279,12 +280,18 @@ void TsBitBtn::WndProc(TMessage& m) {
     }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
+      HoldHints(this);
       link->FUpdating = false;
       FMouseClicked = true;
       TButton::WndProc(m);
       if (!FDown && Enabled()) StateChanged(aeMouseDown, true);
       return;
+    case WM_CAPTURECHANGED:
+    case WM_CANCELMODE:
+      ReleaseHints(this);
+      break;
     case WM_LBUTTONUP:
+      ReleaseHints(this);
       if (FMouseClicked) {
         FMouseClicked = false;
         if (FadeTimer && FadeTimer->Enabled()) {

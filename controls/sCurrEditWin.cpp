@@ -1,5 +1,10 @@
 #include "controls/sCurrEditWin.h"
 
+#include "paint/sGlyphUtils.h"
+#include "paint/sMaskDraw.h"
+
+#include <algorithm>
+
 namespace {
 
 String WindowText(HWND wnd) {
@@ -47,6 +52,128 @@ void TsMaskEdit::SetEditMask(const String& value) {
   FMaskText = value;
   FModel.SetMask(ParseEditMask(value));
   if (HandleAllocated()) ShowModel(0);
+}
+
+TsCustomComboEdit::TsCustomComboEdit(TComponent* owner) : TsMaskEdit(owner) {
+  SetBounds(Left(), Top(), Width(), 21);
+}
+
+void TsCustomComboEdit::SetShowButton(bool value) {
+  if (value == FShowButton) return;
+  FShowButton = value;
+  ApplyMargin();
+}
+
+void TsCustomComboEdit::SetGlyphWidth(int value) {
+  value = std::clamp(value, 0, 256);
+  if (value == FGlyphWidth) return;
+  FGlyphWidth = value;
+  ApplyMargin();
+}
+
+void TsCustomComboEdit::CreateWnd() {
+  TsMaskEdit::CreateWnd();
+  ApplyMargin();
+}
+
+// The text stays clear of the button.
+void TsCustomComboEdit::ApplyMargin() {
+  if (!HandleAllocated()) return;
+  const TRect b = ButtonRect();
+  SendMessageW(Handle(), EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, b.IsEmpty() ? 0 : b.Width()));
+  SkinData()->BGChanged = true;
+  InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TsCustomComboEdit::DoClick() {
+  if (GlyphWidth() <= 0 || ReadOnly()) return;
+  if (OnButtonClick) OnButtonClick(this);
+  if (OnDropDown) OnDropDown();
+}
+
+// Over whatever the edit shows there: its cached look, else the window colour.
+void TsCustomComboEdit::PaintButton() {
+  const TRect b = ButtonRect();
+  if (b.IsEmpty() || !HandleAllocated()) return;
+  TBitmap32 bmp(b.Width(), b.Height());
+  const TPixelView cache = SkinData()->CacheView();
+  if (cache.Width == Width() && cache.Height == Height())
+    CopyRect32(bmp, 0, 0, cache, b);
+  else
+    FillPixels(bmp.Bits(), bmp.PixelCount(), ColorToPixel(ColorToRGB(Color()), 0xFF));
+  TRect a = Rect(0, 0, b.Width(), b.Height());
+  if (FButtonPressed) a = OffsetRect(a, 1, 1);
+  const TsGeneralData* gd = SkinData()->Section();
+  DrawArrow(bmp, gd ? gd->Props[0].FontColor.Color : ColorToRGB(Font()->Color()), a, adDown);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), b.Width(), -b.Height(), 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  HDC dc = GetWindowDC(Handle());
+  SetDIBitsToDevice(dc, b.Left, b.Top, DWORD(b.Width()), DWORD(b.Height()), 0, 0, 0, UINT(b.Height()), bmp.Bits(), &bi,
+                    DIB_RGB_COLORS);
+  ReleaseDC(Handle(), dc);
+}
+
+void TsCustomComboEdit::WndProc(TMessage& m) {
+  switch (m.Msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      if (HandleAllocated()) {
+        // Coordinates from the cursor: the button lies in window, not client, space.
+        POINT p{};
+        GetCursorPos(&p);
+        RECT w{};
+        GetWindowRect(Handle(), &w);
+        if (ButtonRect().Contains(Point(p.x - w.left, p.y - w.top))) {
+          FButtonPressed = true;
+          PaintButton();
+          DoClick();
+          FButtonPressed = false;
+          if (HandleAllocated()) PaintButton();
+          m.Result = 0;
+          return;
+        }
+      }
+      break;
+    case WM_SYSKEYDOWN:
+    case WM_KEYDOWN:
+      if (IsShortCut(ClickKey, uint16_t(m.WParam), GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0,
+                     m.Msg == WM_SYSKEYDOWN || GetKeyState(VK_MENU) < 0) &&
+          GlyphWidth() > 0) {
+        DoClick();
+        m.Result = 0;
+        return;
+      }
+      break;
+    case WM_SETCURSOR:
+      if (HandleAllocated() && LOWORD(m.LParam) == HTCLIENT) {
+        POINT p{};
+        GetCursorPos(&p);
+        RECT w{};
+        GetWindowRect(Handle(), &w);
+        if (ButtonRect().Contains(Point(p.x - w.left, p.y - w.top))) {
+          ::SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+          m.Result = 1;
+          return;
+        }
+      }
+      break;
+    default:
+      break;
+  }
+  TsMaskEdit::WndProc(m);
+  switch (m.Msg) {
+    case WM_PAINT:
+    case WM_NCPAINT:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+    case WM_SIZE:
+      PaintButton();
+      break;
+    default:
+      break;
+  }
 }
 
 void TsMaskEdit::CreateWnd() {

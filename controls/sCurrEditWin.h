@@ -2,6 +2,7 @@
 // sMaskEdit.h and sCurrEdit.h behind the skinned edit's window.
 #pragma once
 #include "controls/sCurrEdit.h"
+#include "controls/sCustomComboEdit.h"
 #include "controls/sEditWin.h"
 #include "controls/sMaskEdit.h"
 
@@ -27,6 +28,39 @@ private:
   void ShowModel(size_t cursor);
   String FMaskText;
   TacMaskEditModel FModel;
+};
+
+// A masked edit with a small button inside its right edge: a click on it or
+// the click key runs DoClick (the button's handler, then the drop-down).
+class TsCustomComboEdit : public TsMaskEdit {
+public:
+  explicit TsCustomComboEdit(TComponent* owner);
+  const char* ClassName() const override { return "TsCustomComboEdit"; }
+
+  bool ShowButton() const { return FShowButton; }
+  void SetShowButton(bool value);
+  // Width of the button's glyph (the drop-down arrow's by default); 0 hides it.
+  int GlyphWidth() const { return FShowButton ? FGlyphWidth : 0; }
+  void SetGlyphWidth(int value);
+  uint16_t ClickKey = DefaultClickKey;
+  TNotifyEvent OnButtonClick;
+  // Asked to drop the popup down; there is no popup window yet.
+  std::function<void()> OnDropDown;
+  bool DroppedDown() const { return false; }
+  // In window coordinates; empty while the button does not show.
+  TRect ButtonRect() const { return ComboButtonRect(BorderWidth(), Width(), Height(), GlyphWidth()); }
+  void DoClick();
+  void WndProc(TMessage& message) override;
+
+protected:
+  void CreateWnd() override;
+
+private:
+  void ApplyMargin();
+  void PaintButton();
+  bool FShowButton = true;
+  int FGlyphWidth = 16;
+  bool FButtonPressed = false;
 };
 
 // A real number with limits, formatted by DisplayFormat while not focused.

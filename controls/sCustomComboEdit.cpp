@@ -15,6 +15,18 @@ int GlyphImageCount(int imageWidth, int imageHeight) {
   return imageWidth / imageHeight;
 }
 
+TRect ComboButtonRect(int b, int width, int height, int glyphWidth) {
+  const int w = glyphWidth > 0 ? ComboButtonWidth(glyphWidth) : 0;
+  b = std::max(b, 0);
+  if (w == 0 || width - 2 * b < w || height - 2 * b <= 0) return TRect{};
+  return Rect(width - b - w, b, width - b, height - b);
+}
+
+bool IsShortCut(uint16_t shortCut, uint16_t key, bool shift, bool ctrl, bool alt) {
+  if (shortCut == 0 || (shortCut & 0xFF) != (key & 0xFF)) return false;
+  return bool(shortCut & scShift) == shift && bool(shortCut & scCtrl) == ctrl && bool(shortCut & scAlt) == alt;
+}
+
 int ComboGlyphWidth(bool currencyOwner, int imageWidth, int imageHeight) {
   if (currencyOwner || imageWidth <= 0) return 0;
   return imageWidth / GlyphImageCount(imageWidth, imageHeight);

@@ -5,3 +5,12 @@ int SpeedButtonCurrentState(bool downOrExclusive, bool menuOwnerMode, bool isHot
   if (isHot || hotState || menuOwnerMode) return 1;
   return 0;
 }
+
+bool DropDownPressOpensMenu(int x, int width, bool hasMenu, bool hasOnClick) {
+  if (!hasMenu) return false;
+  return !hasOnClick || (x >= width - DropDownPartWidth && x < width);
+}
+
+int DropDownArrowState(bool droppedDown, bool downOrPressed, bool isHot) {
+  return droppedDown || downOrPressed ? 2 : int(isHot);
+}

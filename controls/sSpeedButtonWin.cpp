@@ -4,6 +4,9 @@
 #include "framework/Forms.h"
 #include "paint/sGraphUtils.h"
 #include "paint/sSkinPaintWin.h"
+#include "framework/WinUtils.h"
+#include "paint/sGlyphUtils.h"
+#include "paint/sMaskDraw.h"
 #include "skin/sMessages.h"
 
 namespace {
@@ -28,6 +31,8 @@ TsSpeedButton::TsSpeedButton(TComponent* owner) : TGraphicControl(owner), Disabl
 }
 
 TsSpeedButton::~TsSpeedButton() {
+  *FAlive = false;
+  ReleaseHints(this);
   StopFade(FadeTimer, FCommonData.get());
   HideGlow(FCommonData->GlowID);
   FCommonData.reset();
@@ -76,13 +81,30 @@ bool TsSpeedButton::PrepareCache() {
                          : ColorToPixel(ColorToRGB(ci.FillColor), 0xFF);
   } else {
     const int s = SectionPaintState(CurrentState(), gd->States);
-    if (!PaintSectionFromParent(link, Parent(), s, r, pos, link->FCacheBmp.get(), true)) {
+    const bool dropDown = ButtonStyle == TToolButtonStyle::tbsDropDown && Width() > DropDownPartWidth;
+    const TRect main = dropDown ? Rect(0, 0, Width() - DropDownPartWidth, Height()) : r;
+    if (dropDown && !PaintSectionFromParent(link, Parent(), SectionPaintState(DropDownArrowState(FDroppedDown, FDown || FPressed, link->IsHot() != 0), gd->States),
+                                            r, pos, link->FCacheBmp.get(), true)) {
+      link->FUpdating = true;
+      return false;
+    }
+    if (dropDown) PaintArrowPart(Rect(main.Right, 0, Width(), Height()), s);
+    if (dropDown) {
+      // The main part over the same background, then copied left of the arrow.
+      auto part = std::make_unique<TBitmap>();
+      part->SetSize(main.Width(), main.Height());
+      if (!PaintSectionFromParent(link, Parent(), s, main, pos, part.get(), true)) {
+        link->FUpdating = true;
+        return false;
+      }
+      CopyRect32(link->CacheView(), 0, 0, PixelView(*part), main);
+    } else if (!PaintSectionFromParent(link, Parent(), s, r, pos, link->FCacheBmp.get(), true)) {
       link->FUpdating = true;
       return false;
     }
     const String caption = Caption();
     if (ShowCaption && !caption.empty()) {
-      TRect tr = s == 2 ? OffsetRect(r, 1, 1) : r;
+      TRect tr = s == 2 ? OffsetRect(main, 1, 1) : main;
       WriteText32(link->FCacheBmp.get(), caption, Enabled(), link->SkinManager(), s != 0, link->SkinIndex,
                   DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS, tr, Font());
     }
@@ -133,7 +155,71 @@ void TsSpeedButton::StateChanged(TacAnimatEvent event, bool clicked) {
                    CanAnimate(event, AnimatEvents, GlobalButtonEvents(link->SkinManager())));
 }
 
+// The arrow in the font colour of the part's state, moved by (1, 1) when pressed.
+void TsSpeedButton::PaintArrowPart(const TRect& part, int mainState) {
+  TsCommonData* link = FCommonData.get();
+  const TsGeneralData* gd = link->Section();
+  if (!gd) return;
+  const int s = DropDownArrowState(FDroppedDown, FDown || FPressed, link->IsHot() != 0);
+  const TColor color = gd->Props[size_t(std::min(SectionPaintState(s, gd->States), 1))].FontColor.Color;
+  TRect a = Rect(part.Left + (part.Width() - DropDownArrowSize) / 2, part.Top, part.Left + (part.Width() + DropDownArrowSize) / 2,
+                 part.Bottom);
+  if (s == 2 || mainState == 2) a = OffsetRect(a, 1, 1);
+  DrawArrow(link->CacheView(), color, a, adDown);
+}
+
+void TsSpeedButton::DropDown() {
+  TsCommonData* link = FCommonData.get();
+  const std::weak_ptr<bool> alive = FAlive;
+  const bool owned = !OnClick, oldDown = FDown;
+  FDroppedDown = true;
+  link->BGChanged = true;
+  if (owned) FDown = true;
+  Invalidate();
+  if (Parent() && Parent()->HandleAllocated()) UpdateWindow(Parent()->Handle());
+
+  HMENU menu = CreatePopupMenu();
+  for (size_t i = 0; i < DropdownMenu.size(); ++i) {
+    if (DropdownMenu[i].Caption == "-")
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    else
+      AppendMenuW(menu, MF_STRING, UINT_PTR(i + 1), ToWide(DropdownMenu[i].Caption).c_str());
+  }
+  const TPoint at = ClientToScreen(Point(0, Height() + 1));
+  HWND owner = Parent() && Parent()->HandleAllocated() ? GetAncestor(Parent()->Handle(), GA_ROOT) : nullptr;
+  // The menu takes the press: no click and no capture are left behind.
+  ControlState.Exclude(csClicked);
+  ControlState.Exclude(csLButtonDown);
+  if (MouseCapture()) SetMouseCapture(false);
+  const int cmd = menu && owner ? int(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON,
+                                                     at.X, at.Y, 0, owner, nullptr))
+                                : 0;
+  if (menu) DestroyMenu(menu);
+  if (alive.expired() || !*alive.lock()) return;  // freed while the menu was open
+
+  FDroppedDown = false;
+  FPressed = false;
+  ReleaseHints(this);
+  if (owned) FDown = oldDown;
+  link->BGChanged = true;
+  POINT p{};
+  GetCursorPos(&p);
+  const TPoint local = ScreenToClient(Point(p.x, p.y));
+  if (!ClientRect().Contains(local)) Perform(CM_MOUSELEAVE, 0, LPARAM(this));
+  Invalidate();
+  if (cmd > 0 && size_t(cmd) <= DropdownMenu.size()) {
+    const TNotifyEvent handler = DropdownMenu[size_t(cmd - 1)].OnClick;  // may change the menu
+    if (handler) handler(this);
+  }
+}
+
 void TsSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  HoldHints(this);
+  if (button == mbLeft && Enabled() && ButtonStyle == TToolButtonStyle::tbsDropDown &&
+      DropDownPressOpensMenu(x, Width(), !DropdownMenu.empty(), bool(OnClick))) {
+    DropDown();
+    return;
+  }
   if (button == mbLeft && Enabled()) FPressed = true;
   TGraphicControl::MouseDown(button, shift, x, y);
   if (button == mbLeft && Enabled()) StateChanged(aeMouseDown, true);
@@ -141,6 +227,7 @@ void TsSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int
 
 void TsSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   const bool was = FPressed;
+  ReleaseHints(this);
   if (button == mbLeft) FPressed = false;
   if (was && ButtonStyle == TToolButtonStyle::tbsCheck && ClientRect().Contains(Point(x, y))) FDown = !FDown;
   TGraphicControl::MouseUp(button, shift, x, y);
@@ -212,8 +299,15 @@ void TsSpeedButton::WndProc(TMessage& m) {
       if (!enter) HideGlow(link->GlowID);
       return;
     }
-    case CM_TEXTCHANGED:
     case CM_ENABLEDCHANGED:
+    case CM_VISIBLECHANGED:
+      ReleaseHints(this);
+      if (m.Msg == CM_VISIBLECHANGED) {
+        link->BGChanged = true;
+        break;
+      }
+      [[fallthrough]];
+    case CM_TEXTCHANGED:
     case CM_FONTCHANGED:
       link->BGChanged = true;
       TGraphicControl::WndProc(m);
@@ -221,7 +315,6 @@ void TsSpeedButton::WndProc(TMessage& m) {
       return;
     case WM_SIZE:
     case WM_WINDOWPOSCHANGED:
-    case CM_VISIBLECHANGED:
       link->BGChanged = true;
       break;
     default:

@@ -6,6 +6,13 @@
 #include "paint/sCommonData.h"
 
 #include <memory>
+#include <vector>
+
+// One line of a drop-down button's menu; "-" makes a separator.
+struct TacMenuItem {
+  String Caption;
+  TNotifyEvent OnClick;
+};
 
 enum class TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider, tbsTextButton };
 
@@ -21,6 +28,9 @@ public:
   bool Down() const { return FDown; }
   void SetDown(bool value);
   bool ShowCaption = true;
+  // The menu of a tbsDropDown button, shown under it.
+  std::vector<TacMenuItem> DropdownMenu;
+  bool DroppedDown() const { return FDroppedDown; }
   unsigned DisabledKind;
   TsFadeTimer* FadeTimer = nullptr;
 
@@ -36,8 +46,12 @@ protected:
 
 private:
   void StateChanged(TacAnimatEvent event, bool clicked);
+  void DropDown();
+  void PaintArrowPart(const TRect& part, int mainState);
   std::unique_ptr<TsCommonData> FCommonData;
   bool FDown = false;
   bool FPressed = false;
   bool FPainting = false;
+  bool FDroppedDown = false;
+  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);  // checked after the modal menu
 };

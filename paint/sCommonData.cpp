@@ -11,6 +11,7 @@
 #include "skin/acSkinColors.h"
 
 #include <algorithm>
+#include <utility>
 
 TPixelView PixelView(TBitmap& bmp) {
   if (bmp.Empty() || bmp.PixelFormat() != TPixelFormat::pf32bit) return TPixelView();
@@ -103,6 +104,15 @@ String DefaultSectionOf(int coc, const String& className) {
 
 // ---- TsCommonData
 
+void (*acHideGlowHook)(int glowID) = nullptr;
+
+namespace {
+void DropGlow(int& glowID) {
+  const int id = std::exchange(glowID, -1);
+  if (id >= 0 && acHideGlowHook) acHideGlowHook(id);
+}
+}  // namespace
+
 TsCommonData::TsCommonData(TObject* owner, bool createCacheBmp)
     : FOwnerControl(dynamic_cast<TControl*>(owner)), FOwnerObject(owner) {
   InstallWin32PaintPlatform();
@@ -116,7 +126,7 @@ TsCommonData::~TsCommonData() {
   FOwnerControl = nullptr;
   FOwnerObject = nullptr;
   FSkinManager = nullptr;
-  GlowID = -1;
+  DropGlow(GlowID);
 }
 
 bool TsCommonData::OwnerGone() const {
@@ -172,7 +182,7 @@ void TsCommonData::SetSkinSection(const String& value) {
     TControl* c = FOwnerControl;
     if (!c->IsLoading() && !c->ControlState.Contains(csReadingState) && !OwnerGone() && c->Parent() && !FUpdating)
       SendToOwner(SkinIndex >= 0 ? SKC_REFRESH : SKC_SKINREMOVED, LPARAM(sm));
-    GlowID = -1;
+    DropGlow(GlowID);
   } else {
     BGChanged = true;
   }

@@ -164,6 +164,10 @@ TsCommonData* SkinLinkOf(TControl* control);
 
 // The shared reactions. True: answered, Result set, the owner skips its own
 // handling. A nil link answers nothing.
+// Set by the glow layer: hides the glow of an id (the painting layer knows
+// nothing of glow windows, but must not leave one behind when it drops an id).
+extern void (*acHideGlowHook)(int glowID);
+
 bool HandleWindowMessage(TMessage& message, TsCommonData* link);
 bool HandleSkinCommand(TMessage& message, TsCommonData* link);
 

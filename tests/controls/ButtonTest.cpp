@@ -88,6 +88,35 @@ TEST(ButtonState, SpeedButton) {
   EXPECT_EQ(SpeedButtonCurrentState(false, false, false, false), 0);
 }
 
+TEST(ButtonDropDown, WhereAPressOpensTheMenuAndTheArrowState) {
+  struct { int x, width; bool menu, onClick, opens; } cases[] = {
+      {0, 60, true, false, true},   {59, 60, true, true, true},  {44, 60, true, true, true},
+      {43, 60, true, true, false},  {60, 60, true, true, false}, {50, 60, false, false, false},
+      {5, 10, true, true, true},
+  };
+  for (auto c : cases)
+    EXPECT_EQ(DropDownPressOpensMenu(c.x, c.width, c.menu, c.onClick), c.opens) << c.x << " of " << c.width;
+  EXPECT_EQ(DropDownArrowState(true, false, false), 2);
+  EXPECT_EQ(DropDownArrowState(false, true, false), 2);
+  EXPECT_EQ(DropDownArrowState(false, false, true), 1);
+  EXPECT_EQ(DropDownArrowState(false, false, false), 0);
+}
+
+TEST(ButtonHints, OffWhileHeldAndOnlyTheHolderGivesThemBack) {
+  int a = 0, b = 0;
+  EXPECT_TRUE(HintsAllowed());
+  HoldHints(&a);
+  EXPECT_FALSE(HintsAllowed());
+  ReleaseHints(&b);
+  ReleaseHints(nullptr);
+  EXPECT_FALSE(HintsAllowed());
+  HoldHints(&b);  // the last press wins
+  ReleaseHints(&a);
+  EXPECT_FALSE(HintsAllowed());
+  ReleaseHints(&b);
+  EXPECT_TRUE(HintsAllowed());
+}
+
 TEST(ButtonGlyph, SizesRectanglesAndCaptionWidth) {
   EXPECT_EQ(GlyphSizeOf(64, 16, 4), Point(16, 16));
   EXPECT_EQ(GlyphSizeOf(64, 16, 0), Point(64, 16));

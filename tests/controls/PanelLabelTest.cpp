@@ -61,4 +61,18 @@ TEST(EditGeometry, MaskAndNumericEdits) {
   EXPECT_EQ(ComboButtonWidth(16), 18);
 }
 
+TEST(ComboEdit, ButtonRectangleAndClickKey) {
+  struct { int b, w, h, glyph; TRect r; } cases[] = {
+      {2, 100, 21, 16, Rect(80, 2, 98, 19)}, {0, 100, 21, 16, Rect(82, 0, 100, 21)},
+      {2, 100, 21, 0, TRect{}},             {2, 21, 21, 16, TRect{}},
+      {2, 22, 21, 16, Rect(2, 2, 20, 19)},  {2, 100, 4, 16, TRect{}},
+  };
+  for (auto c : cases) EXPECT_EQ(ComboButtonRect(c.b, c.w, c.h, c.glyph), c.r) << c.w << "x" << c.h << " " << c.glyph;
+  EXPECT_TRUE(IsShortCut(DefaultClickKey, 0x28, false, false, true));
+  EXPECT_FALSE(IsShortCut(DefaultClickKey, 0x28, false, false, false));
+  EXPECT_FALSE(IsShortCut(DefaultClickKey, 0x28, true, false, true));
+  EXPECT_FALSE(IsShortCut(DefaultClickKey, 0x26, false, false, true));
+  EXPECT_FALSE(IsShortCut(0, 0, false, false, false));
+}
+
 }  // namespace

@@ -260,6 +260,29 @@ TEST_F(SkinnedControls, GlowGoesWithMovesAndDisabling) {
   EXPECT_EQ(-1, Edit->SkinData()->GlowID);
 }
 
+// The glow keeps its place when the form moves, and a new section takes
+// the old glow's window away.
+TEST_F(SkinnedControls, GlowFollowsItsFormAndGoesWithANewSection) {
+  const TRect r = ScreenRect(Edit->Handle());
+  MoveMouse(r.Left + 60, r.Top + 12);
+  TacGlowEffect* glow = GlowOf(Edit->SkinData()->GlowID);
+  ASSERT_NE(nullptr, glow);
+  HWND wnd = glow->Wnd();
+  const TRect before = ScreenRect(wnd);
+  Form->SetBounds(Form->Left() + 7, Form->Top() + 5, Form->Width(), Form->Height());
+  Pump(30);
+  EXPECT_EQ(OffsetRect(before, 7, 5), ScreenRect(wnd));
+  Form->SetBounds(Form->Left() - 7, Form->Top() - 5, Form->Width(), Form->Height());
+  Pump(30);
+  EXPECT_EQ(before, ScreenRect(wnd));
+  Edit->SkinData()->SetSkinSection("PANEL");
+  EXPECT_EQ(-1, Edit->SkinData()->GlowID);
+  Pump(30);
+  EXPECT_FALSE(IsWindow(wnd) && IsWindowVisible(wnd));
+  EXPECT_EQ(0u, LiveGlowCount());
+  MoveMouse(r.Left + 5, r.Bottom + 30);
+}
+
 // Fades of any length end with the final look and no timer left running.
 TEST_F(SkinnedControls, FadesOfAnyLengthEnd) {
   TsGeneralData& gd = Section();
@@ -346,9 +369,11 @@ TEST_F(SkinnedControls, ButtonPressedDraggedOffAndBack) {
   Pump(250);  // the enter fade ends
   EXPECT_EQ(1, b->CurrentState());
   const std::vector<uint32_t> hot = Grab(r);
+  EXPECT_TRUE(HintsAllowed());
   LeftButton(true);
   Pump(250);
   EXPECT_EQ(2, b->CurrentState());
+  EXPECT_FALSE(HintsAllowed());
   const std::vector<uint32_t> pressed = Grab(r);
   EXPECT_NE(hot, pressed);
   MoveMouse(r.Left + 30, r.Bottom + 40);
@@ -362,6 +387,7 @@ TEST_F(SkinnedControls, ButtonPressedDraggedOffAndBack) {
   MoveMouse(r.Left + 30, r.Bottom + 40);
   LeftButton(false);
   Pump(100);
+  EXPECT_TRUE(HintsAllowed());
   EXPECT_EQ(0, clicks);
   MoveMouse(r.Left + 30, r.Top + 12);
   LeftButton(true);
@@ -519,8 +545,10 @@ TEST_F(SkinnedControls, SpeedButtonHotPressedAndClicked) {
   Pump(250);
   EXPECT_EQ(2, b->CurrentState());
   const std::vector<uint32_t> pressed = Grab(r);
+  EXPECT_FALSE(HintsAllowed());
   LeftButton(false);
   Pump(250);
+  EXPECT_TRUE(HintsAllowed());
   EXPECT_EQ(1, clicks);
   EXPECT_NE(idle, hot);
   EXPECT_NE(hot, pressed);
@@ -528,6 +556,134 @@ TEST_F(SkinnedControls, SpeedButtonHotPressedAndClicked) {
   MoveMouse(r.Left + 20, r.Bottom + 40);
   Pump(250);
   EXPECT_EQ(idle, Grab(r));
+}
+
+// What the open menu looked like, seen from a timer inside its modal loop.
+struct TMenuSeen {
+  TsSpeedButton* Button = nullptr;
+  bool Choose = false;  // pick the first item with the keyboard, else close
+  int Ticks = 0;
+  bool DroppedDown = false, Down = false, Hints = true;
+  TRect MenuRect;
+};
+TMenuSeen MenuSeen;
+
+void CALLBACK MenuTimer(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  ++MenuSeen.Ticks;
+  MenuSeen.DroppedDown = MenuSeen.Button->DroppedDown();
+  MenuSeen.Down = MenuSeen.Button->Down();
+  MenuSeen.Hints = HintsAllowed();
+  if (HWND menu = FindWindowW(L"#32768", nullptr)) MenuSeen.MenuRect = ScreenRect(menu);
+  if (!MenuSeen.Choose) {
+    EndMenu();
+    return;
+  }
+  INPUT in[4]{};
+  const WORD keys[2] = {VK_DOWN, VK_RETURN};
+  for (int i = 0; i < 4; ++i) {
+    in[i].type = INPUT_KEYBOARD;
+    in[i].ki.wVk = keys[i / 2];
+    in[i].ki.dwFlags = i % 2 ? KEYEVENTF_KEYUP : 0;
+  }
+  SendInput(4, in, sizeof(INPUT));
+}
+
+// A drop-down button opens its menu under itself from its arrow part (or
+// anywhere without a click handler); the choice runs once the menu is gone.
+TEST_F(SkinnedControls, SpeedButtonDropDownMenu) {
+  auto* b = new TsSpeedButton(Owner.get());
+  b->SetParent(Form);
+  b->SetBounds(170, 20, 60, 24);
+  b->SetCaption("Go");
+  b->ButtonStyle = TToolButtonStyle::tbsDropDown;
+  int clicks = 0;
+  String chosen;
+  b->OnClick = [&](TObject*) { ++clicks; };
+  b->DropdownMenu = {{"First", [&](TObject*) { chosen = "First"; }}, {"-", nullptr}, {"Second", nullptr}};
+  Pump(100);
+  const TPoint o = Form->ClientToScreen(Point(170, 20));
+  struct { int x; bool onClick, choose; const char* chosen; int clicks; bool down; } cases[] = {
+      {10, true, false, "", 1, false},      // the main part clicks
+      {52, true, false, "", 0, false},      // the arrow part opens the menu
+      {52, true, true, "First", 0, false},  // and the keyboard chooses
+      {10, false, false, "", 0, true},      // without a handler anywhere, shown down
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.x);
+    if (!c.onClick) b->OnClick = nullptr;
+    clicks = 0;
+    chosen.clear();
+    MenuSeen = TMenuSeen{b, c.choose};
+    SetTimer(nullptr, 0, 300, MenuTimer);
+    MoveMouse(o.X + c.x, o.Y + 12);
+    LeftButton(true);
+    LeftButton(false);
+    Pump(400);
+    const bool opened = c.x == 52 || !c.onClick;
+    EXPECT_EQ(opened, MenuSeen.DroppedDown);
+    EXPECT_EQ(c.down, MenuSeen.Down);
+    if (opened) {
+      EXPECT_FALSE(MenuSeen.Hints);
+      EXPECT_EQ(o.X, MenuSeen.MenuRect.Left);
+      EXPECT_EQ(o.Y + 25, MenuSeen.MenuRect.Top);
+    }
+    EXPECT_EQ(c.chosen, chosen);
+    EXPECT_EQ(c.clicks, clicks);
+    EXPECT_FALSE(b->DroppedDown());
+    EXPECT_FALSE(b->Down());
+    EXPECT_TRUE(HintsAllowed());
+    EXPECT_EQ(nullptr, FindWindowW(L"#32768", nullptr) ? (IsWindowVisible(FindWindowW(L"#32768", nullptr)) ? HWND(1) : nullptr) : nullptr);
+  }
+  MoveMouse(o.X + 20, o.Y + 100);
+}
+
+// The combo edit's button: a click on it or Alt+Down raises the drop-down;
+// a click on the text, a read-only field or a hidden button does not.
+TEST_F(SkinnedControls, ComboEditButtonRaisesTheDropDown) {
+  auto* e = new TsCustomComboEdit(Owner.get());
+  e->SetParent(Form);
+  e->SetBounds(170, 20, 100, 21);
+  int drops = 0, clicks = 0;
+  e->OnDropDown = [&] { ++drops; };
+  e->OnButtonClick = [&](TObject*) { ++clicks; };
+  Pump(100);
+  EXPECT_EQ(21, e->Height());
+  const int b = e->BorderWidth();
+  EXPECT_EQ(Rect(100 - b - 18, b, 100 - b, 21 - b), e->ButtonRect());
+  const TRect w = ScreenRect(e->Handle());
+  auto press = [&](int x) {
+    MoveMouse(w.Left + x, w.Top + 10);
+    LeftButton(true);
+    LeftButton(false);
+  };
+  press(100 - b - 9);
+  EXPECT_EQ(1, drops);
+  EXPECT_EQ(1, clicks);
+  press(20);
+  EXPECT_EQ(1, drops);
+  e->SetFocus();
+  Pump(50);
+  INPUT in[4]{};
+  const WORD keys[4] = {VK_MENU, VK_DOWN, VK_DOWN, VK_MENU};
+  for (int i = 0; i < 4; ++i) {
+    in[i].type = INPUT_KEYBOARD;
+    in[i].ki.wVk = keys[i];
+    in[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+  }
+  SendInput(4, in, sizeof(INPUT));
+  Pump(100);
+  EXPECT_EQ(2, drops);
+  e->SetReadOnly(true);
+  press(100 - b - 9);
+  EXPECT_EQ(2, drops);
+  e->SetReadOnly(false);
+  e->SetShowButton(false);
+  EXPECT_TRUE(e->ButtonRect().IsEmpty());
+  press(100 - b - 9);
+  EXPECT_EQ(2, drops);
+  EXPECT_EQ(2, clicks);
+  MoveMouse(w.Left + 20, w.Bottom + 80);
 }
 
 TEST_F(SkinnedControls, MaskEditKeepsToItsMask) {
