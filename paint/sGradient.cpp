@@ -127,11 +127,21 @@ void Vertical(const TPixelView& bmp, const TRect& c, const TsGradArray& pieces) 
     return;
   }
   const size_t w = size_t(c.Width());
-  const bool joined = bmp.Stride == c.Width();
+  if (bmp.Stride != c.Width()) {
+    FillRowsOfColours(bmp.Row(c.Top) + c.Left, w, bmp.Stride, h, colour);
+    return;
+  }
+  // Whole rows follow each other: a run of one colour is one fill.
   for (int r = 0; r < h;) {
     int n = 1;
-    if (joined)
-      while (r + n < h && colour[r + n] == colour[r]) ++n;
+    while (r + n < h && colour[r + n] == colour[r]) ++n;
+    if (n == 1) {
+      int k = 1;  // rows that differ from the next go together
+      while (r + k < h && (r + k + 1 == h || colour[r + k + 1] != colour[r + k])) ++k;
+      FillRowsOfColours(bmp.Row(c.Top + r) + c.Left, w, bmp.Stride, k, colour + r);
+      r += k;
+      continue;
+    }
     FillPixels(bmp.Row(c.Top + r) + c.Left, w * size_t(n), colour[r]);
     r += n;
   }
