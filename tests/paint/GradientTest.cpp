@@ -114,9 +114,12 @@ TEST(PaintGradient, RandomPiecesAgainstPlainStepping) {
       p.push_back({c1, c2, pct});
       text += std::to_string(c1) + ";" + std::to_string(c2) + ";" + std::to_string(pct) + ";0;0;";
     }
-    TBitmap32 b(2, h + 2);
+    // Narrow and wide rows, whole rows and a part of each row.
+    static const int widths[] = {2, 8, 9, 15, 129};
+    const int w = widths[round % 5], left = round % 3 == 0 ? 1 : 0;
+    TBitmap32 b(w + left, h + 2);
     b.Fill(0x12345678);
-    ASSERT_TRUE(PaintGradient(b, Rect(0, 1, 2, h + 1), Parse(text.c_str())));
+    ASSERT_TRUE(PaintGradient(b, Rect(left, 1, w + left, h + 1), Parse(text.c_str())));
     std::vector<uint32_t> want(size_t(h), 0x12345678);
     int y = 0;
     bool painted = false;
@@ -141,8 +144,11 @@ TEST(PaintGradient, RandomPiecesAgainstPlainStepping) {
       y = e;
     }
     if (!painted) want[0] = 0xFF000000 | (Ch(p[0][0], 0) << 16) | (Ch(p[0][0], 1) << 8) | Ch(p[0][0], 2);
-    EXPECT_EQ(At(b, 1, 0), 0x12345678u);
-    EXPECT_EQ(At(b, 1, h + 1), 0x12345678u);
-    for (int r = 0; r < h; ++r) ASSERT_EQ(At(b, r % 2, r + 1), want[size_t(r)]) << text << " row " << r;
+    for (int x = 0; x < w + left; ++x) {
+      ASSERT_EQ(At(b, x, 0), 0x12345678u);
+      ASSERT_EQ(At(b, x, h + 1), 0x12345678u);
+      for (int r = 0; r < h; ++r)
+        ASSERT_EQ(At(b, x, r + 1), x < left ? 0x12345678u : want[size_t(r)]) << text << " row " << r << " x " << x;
+    }
   }
 }
