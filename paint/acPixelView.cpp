@@ -42,8 +42,33 @@ __attribute__((target("avx2"))) void FillWide(uint32_t* p, size_t n, uint32_t va
   for (; i + 8 <= n; i += 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i), v);
   if (i < n) _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + n - 8), v);
 }
+
+__attribute__((target("avx2"))) void FillRowsWide(uint32_t* p, size_t n, ptrdiff_t stride, int rows,
+                                                  const uint32_t* colours) {
+  for (int r = 0; r < rows; ++r, p += stride) {
+    const __m256i v = _mm256_set1_epi32(int32_t(colours[r]));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+    size_t i = 8 - ((reinterpret_cast<uintptr_t>(p) >> 2) & 7);
+    for (; i + 16 <= n; i += 16) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i), v);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i + 8), v);
+    }
+    if (i + 8 <= n) _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + i), v), i += 8;
+    if (i < n) _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + n - 8), v);
+  }
+}
 }  // namespace
 #endif
+
+void FillRowsOfColours(uint32_t* p, size_t width, ptrdiff_t stride, int rows, const uint32_t* colours) {
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
+  if (width >= 8 && width <= 4096 && HasWideStores()) {
+    FillRowsWide(p, width, stride, rows, colours);
+    return;
+  }
+#endif
+  for (int r = 0; r < rows; ++r) FillPixels(p + r * stride, width, colours[r]);
+}
 
 void FillPixels(uint32_t* p, size_t n, uint32_t value) {
 #if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)

@@ -75,6 +75,9 @@ constexpr uint32_t NoKey = 0x1FFFFFFF;
 
 // n copies of one pixel value from p on: the fastest row fill the platform has.
 void FillPixels(uint32_t* p, size_t n, uint32_t value);
+// Rows 0..rows-1 of width pixels from p on (stride pixels apart), row r
+// filled with colours[r].
+void FillRowsOfColours(uint32_t* p, size_t width, ptrdiff_t stride, int rows, const uint32_t* colours);
 
 // ---- shared rules
 

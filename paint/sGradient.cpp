@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 TacTriangleGradientFunc acTriangleGradient = nullptr;
 
@@ -26,6 +31,24 @@ void Interpolate(TColor c1, TColor c2, int n, Emit&& emit) {
     for (int i = 0; i <= n; ++i) emit(i, a);
     return;
   }
+#if defined(__SSE2__)
+  // The three channels side by side: the running values form one chain of
+  // conversions and adds instead of three interleaved scalar ones.
+  __m128 run = _mm_setr_ps(float(Channel(a, 0)), float(Channel(a, 8)), float(Channel(a, 16)), 0.0f);
+  double step[3];
+  for (int c = 0; c < 3; ++c) step[c] = (double(Channel(b, c * 8)) - double(Channel(a, c * 8))) / n;
+  const __m128d stepLo = _mm_setr_pd(step[0], step[1]), stepHi = _mm_setr_pd(step[2], 0.0);
+  const __m128 zero = _mm_setzero_ps(), top = _mm_set1_ps(255.0f), big = _mm_set1_ps(12582912.0f);
+  for (int i = 0; i <= n; ++i) {
+    const __m128 v = _mm_sub_ps(_mm_add_ps(_mm_min_ps(_mm_max_ps(run, zero), top), big), big);
+    __m128i q = _mm_cvttps_epi32(v);
+    q = _mm_packus_epi16(_mm_packs_epi32(q, q), q);
+    emit(i, uint32_t(_mm_cvtsi128_si32(q)) | 0xFF000000);
+    const __m128d lo = _mm_add_pd(_mm_cvtps_pd(run), stepLo);
+    const __m128d hi = _mm_add_pd(_mm_cvtps_pd(_mm_movehl_ps(run, run)), stepHi);
+    run = _mm_movelh_ps(_mm_cvtpd_ps(lo), _mm_cvtpd_ps(hi));
+  }
+#else
   float run[3];
   double step[3];
   for (int c = 0; c < 3; ++c) {
@@ -40,25 +63,88 @@ void Interpolate(TColor c1, TColor c2, int n, Emit&& emit) {
     }
     emit(i, p);
   }
+#endif
+}
+
+// Repaints step the same pieces again and again (every control of a kind at
+// its height, every state change), so the last pieces' colours are kept.
+struct TPieceRows {
+  uint32_t A = 0, B = 0;
+  int N = -1;
+  uint32_t Rows[257];
+};
+constexpr int PieceMemoSize = 8;
+thread_local TPieceRows pieceMemo[PieceMemoSize];
+thread_local unsigned pieceMemoNext = 0;
+
+template <typename Emit>
+void PieceColours(TColor c1, TColor c2, int n, Emit&& emit) {
+  if (n > 256) {
+    Interpolate(c1, c2, n, emit);
+    return;
+  }
+  const uint32_t a = ColorToPixel(c1), b = ColorToPixel(c2);
+  TPieceRows* m = nullptr;
+  for (TPieceRows& k : pieceMemo)
+    if (k.N == n && k.A == a && k.B == b) m = &k;
+  if (!m) {
+    m = &pieceMemo[pieceMemoNext++ % PieceMemoSize];
+    m->N = -1;
+    Interpolate(c1, c2, n, [m](int i, uint32_t p) { m->Rows[i] = p; });
+    m->A = a, m->B = b, m->N = n;
+  }
+  for (int i = 0; i <= n; ++i) emit(i, m->Rows[i]);
 }
 
 void FillRow(const TPixelView& bmp, int y, int left, int right, uint32_t p) {
   FillPixels(bmp.Row(y) + left, size_t(right - left), p);
 }
 
-// Mode 0 into the clipped rectangle c.
+// Mode 0 into the clipped rectangle c. The row colours come first, so that
+// the pieces' running values do not wait on the stores; rows of one colour
+// that follow each other in memory are one fill.
 void Vertical(const TPixelView& bmp, const TRect& c, const TsGradArray& pieces) {
-  const int h = c.Height(), bottom = c.Bottom - 1;
-  int y = c.Top;
+  const int h = c.Height(), last = h - 1;
+  uint32_t local[256];
+  std::vector<uint32_t> heap;
+  uint32_t* colour = local;
+  if (h > 256) {
+    heap.resize(size_t(h));
+    colour = heap.data();
+  }
+  int y = 0;
   bool painted = false;
   for (size_t k = 0; k < pieces.size(); ++k) {
-    const int e = k + 1 == pieces.size() ? bottom : std::min(bottom, y + h * std::min<int>(pieces[k].Percent, 100) / 100);
+    const int e = k + 1 == pieces.size() ? last : std::min(last, y + h * std::min<int>(pieces[k].Percent, 100) / 100);
     if (e <= y) continue;  // a piece that covers no row
-    Interpolate(pieces[k].Color1, pieces[k].Color2, e - y, [&](int i, uint32_t p) { FillRow(bmp, y + i, c.Left, c.Right, p); });
+    uint32_t* out = colour + y;
+    PieceColours(pieces[k].Color1, pieces[k].Color2, e - y, [out](int i, uint32_t p) { out[i] = p; });
     painted = true;
     y = e;  // the next piece starts on this piece's last row
   }
-  if (!painted) FillRow(bmp, c.Top, c.Left, c.Right, ColorToPixel(pieces[0].Color1));
+  if (!painted) {
+    FillRow(bmp, c.Top, c.Left, c.Right, ColorToPixel(pieces[0].Color1));
+    return;
+  }
+  const size_t w = size_t(c.Width());
+  if (bmp.Stride != c.Width()) {
+    FillRowsOfColours(bmp.Row(c.Top) + c.Left, w, bmp.Stride, h, colour);
+    return;
+  }
+  // Whole rows follow each other: a run of one colour is one fill.
+  for (int r = 0; r < h;) {
+    int n = 1;
+    while (r + n < h && colour[r + n] == colour[r]) ++n;
+    if (n == 1) {
+      int k = 1;  // rows that differ from the next go together
+      while (r + k < h && (r + k + 1 == h || colour[r + k + 1] != colour[r + k])) ++k;
+      FillRowsOfColours(bmp.Row(c.Top + r) + c.Left, w, bmp.Stride, k, colour + r);
+      r += k;
+      continue;
+    }
+    FillPixels(bmp.Row(c.Top + r) + c.Left, w * size_t(n), colour[r]);
+    r += n;
+  }
 }
 
 // Mode 1 into the first row of c.
@@ -73,7 +159,7 @@ void HorizontalRow(const TPixelView& bmp, const TRect& c, const TsGradArray& pie
     const int e = k + 1 == pieces.size() ? right
                                          : std::min<int>(right, int(DivRoundHalfEven(uint32_t(p * w + 100 * x), 100)));
     if (e <= x) continue;
-    Interpolate(pieces[k].Color1, pieces[k].Color2, e - x, [&](int i, uint32_t px) { row[x + i] = px; });
+    PieceColours(pieces[k].Color1, pieces[k].Color2, e - x, [&](int i, uint32_t px) { row[x + i] = px; });
     painted = true;
     x = e;
   }

@@ -549,19 +549,39 @@ void StretchCopy(const TPixelView& dst, const TRect& dstRect, const TPixelView& 
   StretchCopy(dst, dstRect, src, srcRect, dstRect);
 }
 
+void StretchSpan(int dstLen, int srcStart, int srcLen, int availLo, int availHi, int& lo, int& hi) {
+  // Destination i takes source srcStart + floor((2i + 1) x srcLen / (2 x dstLen));
+  // the first i reaching source srcStart + k is ceil((2 x dstLen x k - srcLen) / (2 x srcLen)).
+  auto first = [&](int64_t k) -> int {
+    if (k <= 0) return 0;
+    const int64_t n = 2 * int64_t(dstLen) * k - srcLen, d = 2 * int64_t(srcLen);
+    return int(std::min<int64_t>((n + d - 1) / d, dstLen));
+  };
+  lo = hi = 0;
+  if (dstLen <= 0 || srcLen <= 0 || availLo >= availHi) return;
+  lo = first(int64_t(availLo) - srcStart);
+  hi = first(int64_t(availHi) - srcStart);
+}
+
 void StretchCopy(const TPixelView& dst, const TRect& dstRect, const TPixelView& src, const TRect& srcRect,
                  const TRect& clip) {
   const TRect s = ClipRectToView(srcRect, src);
-  const TRect d = IntersectRect(ClipRectToView(dstRect, dst), clip);
-  const int dw = dstRect.Width(), dh = dstRect.Height();
-  if (s.IsEmpty() || d.IsEmpty() || dw <= 0 || dh <= 0) return;
-  const int64_t sw = s.Width(), sh = s.Height();
+  const int dw = dstRect.Width(), dh = dstRect.Height(), fullW = srcRect.Width(), fullH = srcRect.Height();
+  if (s.IsEmpty() || dw <= 0 || dh <= 0) return;
+  // Only the destination part whose source exists: the picture keeps its place.
+  int x0, x1, y0, y1;
+  StretchSpan(dw, srcRect.Left, fullW, s.Left, s.Right, x0, x1);
+  StretchSpan(dh, srcRect.Top, fullH, s.Top, s.Bottom, y0, y1);
+  const TRect d = IntersectRect(IntersectRect(ClipRectToView(dstRect, dst), clip),
+                                Rect(dstRect.Left + x0, dstRect.Top + y0, dstRect.Left + x1, dstRect.Top + y1));
+  if (d.IsEmpty()) return;
+  const int64_t sw = fullW, sh = fullH;
   std::vector<int> xs(size_t(d.Width()));
   for (int x = d.Left; x < d.Right; ++x)
-    xs[size_t(x - d.Left)] = s.Left + int((2 * int64_t(x - dstRect.Left) + 1) * sw / (2 * int64_t(dw)));
+    xs[size_t(x - d.Left)] = srcRect.Left + int((2 * int64_t(x - dstRect.Left) + 1) * sw / (2 * int64_t(dw)));
   int lastRow = -1;
   for (int y = d.Top; y < d.Bottom; ++y) {
-    const int sy = s.Top + int((2 * int64_t(y - dstRect.Top) + 1) * sh / (2 * int64_t(dh)));
+    const int sy = srcRect.Top + int((2 * int64_t(y - dstRect.Top) + 1) * sh / (2 * int64_t(dh)));
     uint32_t* dr = dst.Row(y);
     // An enlarged row repeats the one above it: copy that instead of gathering again.
     if (sy == lastRow && (dst.Bits != src.Bits)) {

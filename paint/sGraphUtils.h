@@ -70,11 +70,16 @@ int ImageWidth(const TsMaskData& md);
 int ImageHeight(const TsMaskData& md);
 
 // Nearest-pixel stretch of srcRect onto dstRect (each destination pixel takes
-// the source pixel under its centre), clipped to the destination.
+// the source pixel under its centre), clipped to the destination. Where
+// srcRect reaches past src, the pixels mapped there are left as they are.
 void StretchCopy(const TPixelView& dst, const TRect& dstRect, const TPixelView& src, const TRect& srcRect);
 // The same, painting only the part of dstRect inside clip.
 void StretchCopy(const TPixelView& dst, const TRect& dstRect, const TPixelView& src, const TRect& srcRect,
                  const TRect& clip);
+
+// The destination span [lo, hi) of a nearest-pixel stretch of srcLen pixels
+// from srcStart onto dstLen pixels whose source lies in [availLo, availHi).
+void StretchSpan(int dstLen, int srcStart, int srcLen, int availLo, int availHi, int& lo, int& hi);
 
 // A nothing-left remainder of the tiling routines.
 constexpr TRect NoRemainder = {-1, -1, -1, -1};

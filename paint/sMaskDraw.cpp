@@ -77,10 +77,11 @@ inline bool BackgroundPixel(const TCacheInfo& ci, int x, int y, uint32_t& out) {
   return true;
 }
 
-// Composition without a ready background uses the fill colour unless none.
+// Composition without a ready background uses the fill colour unless none;
+// a composed pixel is opaque whichever way the background came.
 inline bool FillPixel(const TCacheInfo& ci, uint32_t& out) {
   if (ci.FillColor == clFuchsia) return false;
-  out = ColorToPixelKeepTop(ci.FillColor);
+  out = ColorToPixel(ci.FillColor);
   return true;
 }
 
@@ -289,9 +290,11 @@ void CopyMasked(const TPixelView& dst, int x, int y, const TPixelView& src, cons
       } else if (compose) {
         uint32_t bg;
         if (sv != KeyPixel)
-          d[i] = (d[i] & 0xFF000000) | MaskRulePixel(d[i], sv, m[i]);
+          d[i] = MaskRulePixel(d[i], sv, m[i]) | 0xFF000000;
         else if (FillPixel(ci, bg))
           d[i] = bg;
+        else
+          d[i] |= 0xFF000000;
       } else if (ci.Ready) {
         d[i] = MaskRulePixel(d[i], sv, m[i]) | 0xFF000000;
       } else if (sv != KeyPixel) {
@@ -365,17 +368,22 @@ void StretchMasked(int dstX, int dstY, int dstW, int dstH, bool isCentre, int ma
     StretchCopy(dst, dr, src, sr);
     return;
   }
-  if (srcW <= 0 || srcH <= 0 || srcX < 0 || srcY < 0 || maskOffset < 0 || srcX + srcW > src.Width ||
-      srcY + srcH + maskOffset > src.Height)
-    return;
-  const TRect clip = ClipRectToView(dr, dst);
+  if (srcW <= 0 || srcH <= 0 || maskOffset < 0 || maskOffset >= src.Height) return;
+  // A piece reaching past the picture paints the part whose image and mask
+  // pixels exist, at the place and scale of the whole piece.
+  const TRect avail = IntersectRect(sr, Rect(0, 0, src.Width, src.Height - maskOffset));
+  if (avail.IsEmpty()) return;
+  int x0, x1, y0, y1;
+  StretchSpan(dstW, srcX, srcW, avail.Left, avail.Right, x0, x1);
+  StretchSpan(dstH, srcY, srcH, avail.Top, avail.Bottom, y0, y1);
+  const TRect clip = IntersectRect(ClipRectToView(dr, dst), Rect(dstX + x0, dstY + y0, dstX + x1, dstY + y1));
   if (clip.IsEmpty()) return;
   if (isCentre && srcW == 1 && srcH == 1) {
     const uint32_t e = Channel(src.At(srcX, srcY + maskOffset), 16);
     const uint32_t s = src.At(srcX, srcY);
     if (e == 255) return;
     if (e == 0) {
-      FillRect32(dst, dr, PixelToColor(s), 0xFF);
+      FillRect32(dst, clip, PixelToColor(s), 0xFF);
       return;
     }
     const uint32_t m = e | (e << 8) | (e << 16);
@@ -395,11 +403,16 @@ void StretchMasked(int dstX, int dstY, int dstW, int dstH, bool isCentre, int ma
     TBitmap32& out = part == 0 ? image : mask;
     const int top = srcY + (part == 0 ? 0 : maskOffset);
     if (smooth) {
-      // A piece 1 pixel wide or high is widened to 2 by repeating it.
+      // A piece 1 pixel wide or high is widened to 2 by repeating it; its
+      // missing pixels repeat the nearest existing ones.
+      if (int64_t(srcW) * srcH > (int64_t(1) << 22)) return;
       TBitmap32 piece(std::max(srcW, 2), std::max(srcH, 2));
-      for (int y = 0; y < piece.Height(); ++y)
+      const int dy = top - srcY;
+      for (int y = 0; y < piece.Height(); ++y) {
+        const int sy = std::clamp(srcY + std::min(y, srcH - 1), avail.Top, avail.Bottom - 1) + dy;
         for (int x = 0; x < piece.Width(); ++x)
-          piece.SetPixel(x, y, src.At(srcX + std::min(x, srcW - 1), top + std::min(y, srcH - 1)));
+          piece.SetPixel(x, y, src.At(std::clamp(srcX + std::min(x, srcW - 1), avail.Left, avail.Right - 1), sy));
+      }
       ResampleWindow(TPixelView(piece), dstW, dstH, 6, window, out);
     } else {
       out.SetSize(window.Width(), window.Height());
@@ -606,7 +619,7 @@ void UpdateCornerPixels(const TPixelView& cache, const TsMaskData& mask, int sta
         if (s[i] != KeyPixel) continue;
         uint32_t bg;
         if (ci.Ready) {
-          if (BackgroundPixel(ci, c.DstX + i, c.DstY + row, bg)) d[i] = bg & 0x00FFFFFF;
+          if (BackgroundPixel(ci, c.DstX + i, c.DstY + row, bg)) d[i] = bg | 0xFF000000;
         } else if (FillPixel(ci, bg)) {
           d[i] = bg;
         }

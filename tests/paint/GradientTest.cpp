@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <string>
+#include <vector>
+
 using namespace painttest;
 
 namespace {
@@ -93,4 +99,56 @@ TEST(PaintGradient, TextureMixedInOnePass) {
   TBitmap32 b(3, 3);
   ASSERT_TRUE(PaintGradientTexture(b, Rect(0, 0, 3, 3), Parse("255;255;100;0;0"), 128, TRect(), TPixelView()));
   EXPECT_EQ(At(b, 1, 1), 0xFFFF0000u);  // no texture: the gradient alone
+}
+
+// Every row against the stepping written out plainly: a single-precision
+// running value per channel, a double step, rounded half to even on output.
+TEST(PaintGradient, RandomPiecesAgainstPlainStepping) {
+  std::mt19937 rng(11);
+  for (int round = 0; round < 400; ++round) {
+    const int h = 1 + int(rng() % 70), pieces = 1 + int(rng() % 4);
+    std::string text;
+    std::vector<std::array<uint32_t, 3>> p;  // colour 1, colour 2, percent
+    for (int k = 0; k < pieces; ++k) {
+      const uint32_t c1 = rng() & 0xFFFFFF, c2 = rng() % 3 ? rng() & 0xFFFFFF : c1, pct = rng() % 3 ? rng() % 101 : 0;
+      p.push_back({c1, c2, pct});
+      text += std::to_string(c1) + ";" + std::to_string(c2) + ";" + std::to_string(pct) + ";0;0;";
+    }
+    // Narrow and wide rows, whole rows and a part of each row.
+    static const int widths[] = {2, 8, 9, 15, 129};
+    const int w = widths[round % 5], left = round % 3 == 0 ? 1 : 0;
+    TBitmap32 b(w + left, h + 2);
+    b.Fill(0x12345678);
+    ASSERT_TRUE(PaintGradient(b, Rect(left, 1, w + left, h + 1), Parse(text.c_str())));
+    std::vector<uint32_t> want(size_t(h), 0x12345678);
+    int y = 0;
+    bool painted = false;
+    for (int k = 0; k < pieces; ++k) {
+      const int e = k + 1 == pieces ? h - 1 : std::min(h - 1, y + h * int(p[k][2]) / 100);
+      if (e <= y) continue;
+      float run[3];
+      double step[3];
+      for (int c = 0; c < 3; ++c) {
+        run[c] = float(Ch(p[k][0], c));
+        step[c] = (double(Ch(p[k][1], c)) - Ch(p[k][0], c)) / (e - y);
+      }
+      for (int i = 0; i <= e - y; ++i) {
+        uint32_t px = 0xFF000000;
+        for (int c = 0; c < 3; ++c) {
+          px |= uint32_t(std::nearbyint(std::clamp(run[c], 0.0f, 255.0f))) << (16 - 8 * c);  // red is the low byte of a colour
+          run[c] = float(run[c] + step[c]);
+        }
+        want[size_t(y + i)] = px;
+      }
+      painted = true;
+      y = e;
+    }
+    if (!painted) want[0] = 0xFF000000 | (Ch(p[0][0], 0) << 16) | (Ch(p[0][0], 1) << 8) | Ch(p[0][0], 2);
+    for (int x = 0; x < w + left; ++x) {
+      ASSERT_EQ(At(b, x, 0), 0x12345678u);
+      ASSERT_EQ(At(b, x, h + 1), 0x12345678u);
+      for (int r = 0; r < h; ++r)
+        ASSERT_EQ(At(b, x, r + 1), x < left ? 0x12345678u : want[size_t(r)]) << text << " row " << r << " x " << x;
+    }
+  }
 }

@@ -61,6 +61,48 @@ TEST(OversizeRecord, MaskedBorderOneRowTooTallKeepsItsMaskInside) {
   for (int x = 0; x < 4; ++x) EXPECT_EQ(d.Pixel(x, 3), 0u) << x;
 }
 
+// Stretched pieces past the picture keep the place and scale of the whole
+// piece: only destination pixels whose source exists are painted.
+TEST(OversizeRecord, StretchedPiecePastThePicture) {
+  TBitmap32 pic = Coords(3, 4);
+  TBitmap32 masked = pic;
+  FillRect32(masked, Rect(0, 2, 3, 4), 0, 0);  // mask rows 2..3 of 0 show the image as it is
+  struct {
+    TRect s;
+    int maskOffset;
+    TRect painted;  // of 8 x 8 pixels, source = piece origin + destination / 2
+  } cases[] = {{Rect(0, 0, 4, 4), 0, Rect(0, 0, 6, 8)},   // one column too wide
+               {Rect(-1, 0, 3, 4), 0, Rect(2, 0, 8, 8)},  // one column left of the picture
+               {Rect(0, 1, 4, 5), 0, Rect(0, 0, 6, 6)},   // one row too tall as well
+               {Rect(0, 0, 4, 4), 2, Rect(0, 0, 6, 4)},   // masked: rows 2..3 have no mask rows
+               {Rect(-1, -1, 3, 3), 2, Rect(2, 2, 8, 6)}};
+  for (const auto& c : cases) {
+    TBitmap32 d(8, 8);
+    if (c.maskOffset)
+      StretchMasked(0, 0, 8, 8, false, c.maskOffset, masked, c.s.Left, c.s.Top, c.s.Width(), c.s.Height(), d);
+    else
+      StretchCopy(d, Rect(0, 0, 8, 8), pic, c.s);
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 8; ++x) {
+        const bool in = x >= c.painted.Left && x < c.painted.Right && y >= c.painted.Top && y < c.painted.Bottom;
+        ASSERT_EQ(d.Pixel(x, y), in ? CoordPixel(c.s.Left + x / 2, c.s.Top + y / 2) : 0u)
+            << c.s.Left << " " << c.s.Top << " " << c.maskOffset << " @" << x << "," << y;
+      }
+  }
+  // A smoothly shrunk side one column too wide: 7 columns onto 4, of which 3 have pixels.
+  TBitmap32 flat(6, 4);
+  FillRect32(flat, Rect(0, 0, 6, 2), 0x336699, 0xFF);
+  FillRect32(flat, Rect(0, 2, 6, 4), 0, 0);
+  TBitmap32 d(4, 2);
+  StretchMasked(0, 0, 4, 2, false, 2, flat, 0, 0, 7, 2, d);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(d.Pixel(x, y), x < 3 ? 0xFF996633u : 0u) << x;
+  // Nothing exists of a piece wholly past the picture, or of one whose mask is.
+  StretchMasked(0, 0, 4, 2, false, 2, flat, 6, 0, 2, 2, d);
+  StretchMasked(0, 0, 4, 2, false, 4, flat, 0, 0, 2, 2, d);
+  EXPECT_EQ(d.Pixel(3, 1), 0u);
+}
+
 TEST(OversizeRecord, GlyphAndTexturePastTheMaster) {
   TacSkinModel model;
   model.MasterBitmap = Coords(8, 3);
