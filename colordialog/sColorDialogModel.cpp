@@ -44,20 +44,6 @@ bool ReadReal(std::string_view s, double& value) {
   return ec == std::errc();
 }
 
-// Sets a re-entrancy flag for one call and restores it however the call
-// ends, so the outermost call always leaves it false.
-class TFlagScope {
-public:
-  explicit TFlagScope(bool& flag) : FFlag(flag), FOld(flag) { FFlag = true; }
-  ~TFlagScope() { FFlag = FOld; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
-private:
-  bool& FFlag;
-  bool FOld;
-};
-
 TColor PlainColor(TColor c) { return ColorToRGB(c) & 0xFFFFFFu; }
 
 }  // namespace

@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
-#include <immintrin.h>
-#endif
+#include "paint/acCpuKernels.h"
 
 void TCoverage8::SetSize(int width, int height, uint8_t value) {
   if (width <= 0 || height <= 0 || width > TBitmap32::MaxDimension || height > TBitmap32::MaxDimension)
@@ -15,20 +13,13 @@ void TCoverage8::SetSize(int width, int height, uint8_t value) {
   FData.assign(size_t(width) * size_t(height), value);
 }
 
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
+#if QN_WIDE_KERNELS
 namespace {
-bool HasWideStores() {
-  static const bool has = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-  }();
-  return has;
-}
 
 // Short runs (a row of a gradient or a border band) cost more in the call to
 // the C library than in the stores: 32 bytes a store, the last one
 // overlapping the one before.
-__attribute__((target("avx2"))) void FillWide(uint32_t* p, size_t n, uint32_t value) {
+QN_WIDE void FillWide(uint32_t* p, size_t n, uint32_t value) {
   const __m256i v = _mm256_set1_epi32(int32_t(value));
   // One unaligned store, then 32-byte boundaries: no store splits a cache line.
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
@@ -43,7 +34,7 @@ __attribute__((target("avx2"))) void FillWide(uint32_t* p, size_t n, uint32_t va
   if (i < n) _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + n - 8), v);
 }
 
-__attribute__((target("avx2"))) void FillRowsWide(uint32_t* p, size_t n, ptrdiff_t stride, int rows,
+QN_WIDE void FillRowsWide(uint32_t* p, size_t n, ptrdiff_t stride, int rows,
                                                   const uint32_t* colours) {
   for (int r = 0; r < rows; ++r, p += stride) {
     const __m256i v = _mm256_set1_epi32(int32_t(colours[r]));
@@ -61,8 +52,8 @@ __attribute__((target("avx2"))) void FillRowsWide(uint32_t* p, size_t n, ptrdiff
 #endif
 
 void FillRowsOfColours(uint32_t* p, size_t width, ptrdiff_t stride, int rows, const uint32_t* colours) {
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
-  if (width >= 8 && width <= 4096 && HasWideStores()) {
+#if QN_WIDE_KERNELS
+  if (width >= 8 && width <= 4096 && HasWideKernels()) {
     FillRowsWide(p, width, stride, rows, colours);
     return;
   }
@@ -71,8 +62,8 @@ void FillRowsOfColours(uint32_t* p, size_t width, ptrdiff_t stride, int rows, co
 }
 
 void FillPixels(uint32_t* p, size_t n, uint32_t value) {
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
-  if (n >= 8 && n <= 4096 && HasWideStores()) {
+#if QN_WIDE_KERNELS
+  if (n >= 8 && n <= 4096 && HasWideKernels()) {
     FillWide(p, n, value);
     return;
   }

@@ -9,29 +9,9 @@
 #include <cstring>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-// 256-bit kernels where the compiler can switch them on per function and the
-// processor is asked at run time; the Windows build keeps to 128 bits (its
-// compiler does not align the stack for 256-bit spills).
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
-#define QN_WIDE_KERNELS 1
-#include <immintrin.h>
-#define QN_WIDE __attribute__((target("avx2")))
-#endif
+#include "paint/acCpuKernels.h"
 
 namespace {
-
-#if QN_WIDE_KERNELS
-bool HasWideKernels() {
-  static const bool has = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-  }();
-  return has;
-}
-#endif
 
 // Whole rows of two views that follow each other without gaps are one run.
 struct TRuns {

@@ -9,27 +9,11 @@
 #include <cstring>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-// 256-bit kernels only where they can be chosen at run time and the
-// compiler keeps the stack aligned for them (not the Windows build).
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
-#define QN_WIDE_KERNELS 1
-#include <immintrin.h>
-#define QN_WIDE __attribute__((target("avx2")))
-#endif
+#include "paint/acCpuKernels.h"
 
 namespace {
 
 #if QN_WIDE_KERNELS
-bool HasWideKernels() {
-  static const bool has = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-  }();
-  return has;
-}
 
 // A row of the plain masked copy (no composition, no background), eight
 // pixels at a time: d = (d x m + s x (256 - m)) >> 8 unless s is the key.

@@ -27,19 +27,6 @@ namespace {
 
 std::optional<std::vector<String>> gParams;
 
-// Sets a flag for a scope and puts the previous value back, also on errors.
-class TFlagScope {
-public:
-  TFlagScope(bool& flag, bool value) : FFlag(flag), FOld(flag) { flag = value; }
-  ~TFlagScope() { FFlag = FOld; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
-private:
-  bool& FFlag;
-  bool FOld;
-};
-
 void RaiseEvent(const TNotifyEvent& event, TObject* sender) {
   if (event) event(sender);
 }

@@ -73,6 +73,20 @@ bool DirectoryExists(const String& path);
 bool ForceDirectories(const String& path);
 bool RemoveFile(const String& path);
 
+// Sets a flag for a scope and puts the previous value back however the
+// scope ends, so the outermost scope always leaves it as it found it.
+class TFlagScope {
+public:
+  explicit TFlagScope(bool& flag, bool value = true) : FFlag(flag), FOld(flag) { flag = value; }
+  ~TFlagScope() { FFlag = FOld; }
+  TFlagScope(const TFlagScope&) = delete;
+  TFlagScope& operator=(const TFlagScope&) = delete;
+
+private:
+  bool& FFlag;
+  bool FOld;
+};
+
 // UTF-8 <-> UTF-16. Invalid UTF-8 bytes become U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view s);
 String Utf16ToUtf8(std::u16string_view s);
