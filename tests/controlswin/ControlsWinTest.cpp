@@ -733,29 +733,35 @@ TEST_F(SkinnedControls, CurrencyEditRoundsRefusesAndHandsOperatorsOn) {
 // Each control enabled and disabled builds its skinned picture. With
 // QN_GALLERY_WAIT set (milliseconds) the form stays up that long for a screenshot.
 TEST_F(SkinnedControls, GalleryEnabledAndDisabled) {
-  Form->SetBounds(200, 200, 420, 205);
+  Form->SetBounds(200, 200, 625, 205);
   Edit->Hide();
   Other->Hide();
-  for (int row = 0; row < 2; ++row) {
-    const bool enabled = row == 0;
-    const int x = 10 + row * 205;
+  // Enabled, disabled, and enabled again over a parent whose section paints a gradient.
+  auto* textured = new TsPanel(Owner.get());
+  textured->SetParent(Form);
+  textured->SetBounds(415, 0, 200, 175);
+  textured->SkinData()->SetSkinSection("MAINMENU");
+  for (int row = 0; row < 3; ++row) {
+    const bool enabled = row != 1;
+    TWinControl* parent = row == 2 ? static_cast<TWinControl*>(textured) : Form;
+    const int x = row == 2 ? 5 : 10 + row * 205;
     auto* e = new TsEdit(Owner.get());
-    e->SetParent(Form);
+    e->SetParent(parent);
     e->SetBounds(x + 60, 10, 120, 21);
     e->SetText(enabled ? "#3C3D3D" : "disabled");
     e->BoundLabel()->SetCaption("Code:");
     e->BoundLabel()->SetActive(true);
     auto* b = new TsBitBtn(Owner.get());
-    b->SetParent(Form);
+    b->SetParent(parent);
     b->SetBounds(x, 45, 75, 25);
     b->SetCaption("OK");
     b->SetDefault(enabled);
     auto* sb = new TsSpeedButton(Owner.get());
-    sb->SetParent(Form);
+    sb->SetParent(parent);
     sb->SetBounds(x + 85, 45, 60, 25);
     sb->SetCaption("Pick");
     auto* p = new TsPanel(Owner.get());
-    p->SetParent(Form);
+    p->SetParent(parent);
     p->SetBounds(x, 80, 180, 50);
     p->SetCaption("Panel");
     auto* l = new TsLabel(Owner.get());
@@ -763,11 +769,11 @@ TEST_F(SkinnedControls, GalleryEnabledAndDisabled) {
     l->SetBounds(8, 30, 10, 10);
     l->SetCaption("Label on a panel");
     auto* c = new TsCurrencyEdit(Owner.get());
-    c->SetParent(Form);
+    c->SetParent(parent);
     c->SetBounds(x, 140, 80, 21);
     c->SetValue(1234.5);
     auto* m = new TsMaskEdit(Owner.get());
-    m->SetParent(Form);
+    m->SetParent(parent);
     m->SetBounds(x + 90, 140, 80, 21);
     m->SetEditMask("AAAAAA;1; ");
     m->Model().SetText("3C3D3D");

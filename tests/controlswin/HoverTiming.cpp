@@ -1,10 +1,12 @@
 // Hover enter/leave cycles over a skinned edit with its glow: prints the
 // median and 95th percentile per cycle, and the thread's windows and the
-// process's resident memory before and after (never fails on the figures,
-// only when windows or glows are left behind).
+// process's resident memory and the framework's live GDI objects and device
+// contexts before and after (never fails on the timings, only when windows,
+// glows, GDI objects or device contexts are left behind).
 #include "controls/acGlow.h"
 #include "controls/sEditWin.h"
 #include "framework/Forms.h"
+#include "framework/WinUtils.h"
 #include "skin/acSkinWin.h"
 #include "tests/skinmgr/SkinMgrSupport.h"
 
@@ -29,6 +31,7 @@ int ThreadWindows() {
                     LPARAM(&n));
   return n;
 }
+long LiveGdiObjects() { return GdiCounters().Created - GdiCounters().Deleted; }
 size_t Resident() {
   PROCESS_MEMORY_COUNTERS pmc{};
   pmc.cb = sizeof(pmc);
@@ -64,6 +67,7 @@ int main() {
   for (int i = 0; i < 20; ++i) cycle();  // warm up
   const int windowsBefore = ThreadWindows();
   const size_t memBefore = Resident();
+  const long gdiBefore = LiveGdiObjects(), dcsBefore = LiveDeviceContexts();
   LARGE_INTEGER f, a, b;
   QueryPerformanceFrequency(&f);
   std::vector<double> us;
@@ -83,13 +87,17 @@ int main() {
   Pump();
   const int windowsAfter = ThreadWindows();
   const size_t memAfter = Resident();
+  const long gdiAfter = LiveGdiObjects(), dcsAfter = LiveDeviceContexts();
   std::sort(us.begin(), us.end());
   std::printf("hover cycles: 1000, glows shown: %d\n", glows);
   std::printf("per cycle: median %.0f us, p95 %.0f us\n", us[500], us[950]);
   std::printf("thread windows: %d before, %d after\n", windowsBefore, windowsAfter);
   std::printf("resident memory: %zu KiB before, %zu KiB after\n", memBefore / 1024, memAfter / 1024);
+  std::printf("live GDI objects: %ld before, %ld after; device contexts: %ld before, %ld after\n", gdiBefore,
+              gdiAfter, dcsBefore, dcsAfter);
   std::printf("glow table: %zu slot(s), %zu live\n", GlowTableCapacity(), LiveGlowCount());
-  const bool ok = glows == 1000 && windowsAfter <= windowsBefore && LiveGlowCount() == 0 && GlowTableCapacity() <= 1;
+  const bool ok = glows == 1000 && windowsAfter <= windowsBefore && LiveGlowCount() == 0 && GlowTableCapacity() <= 1 &&
+                  gdiAfter <= gdiBefore && dcsAfter <= dcsBefore;
   delete form;
   delete manager;
   return ok ? 0 : 1;
