@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <immintrin.h>
-#endif
+#include "paint/acCpuKernels.h"
 
 bool CanAnimate(TacAnimatEvent event, TacAnimatEvents events, TacAnimatEvents globalEvents) {
   if (events & AnimatEvent(event)) return true;
@@ -43,8 +41,7 @@ inline __m128i Blend4(__m128i o, __m128i n, __m128i w, __m128i lowMask, __m128i 
 }
 #endif
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#define QN_HAVE_AVX2_PATH 1
+#if QN_WIDE_KERNELS
 // Even bytes: o * wOld + n * wNew in the low half of each 16-bit lane; odd
 // bytes: the same from the high half, as (x << 8) * (w << 8) >> 16.
 __attribute__((target("avx2"), always_inline)) inline void Blend8(uint32_t* dst, const uint32_t* from,
@@ -74,10 +71,6 @@ __attribute__((target("avx2"))) size_t BlendAvx2(uint32_t* dst, const uint32_t* 
   for (; i + 8 <= count; i += 8) Blend8(dst + i, from + i, to + i, wo, wn, wo8, wn8);
   return i;
 }
-bool HasAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
-}
 #endif
 
 }  // namespace
@@ -90,8 +83,8 @@ void FadeBlendRow(uint32_t* dst, const uint32_t* from, const uint32_t* to, size_
   }
   const uint32_t wNew = uint32_t(b + 1);
   size_t i = 0;
-#if defined(QN_HAVE_AVX2_PATH)
-  if (HasAvx2()) i = BlendAvx2(dst, from, to, count, wNew);
+#if QN_WIDE_KERNELS
+  if (HasWideKernels()) i = BlendAvx2(dst, from, to, count, wNew);
 #endif
 #if defined(__SSE2__)
   const __m128i w = _mm_set1_epi16(short(wNew));
