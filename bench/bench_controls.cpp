@@ -5,6 +5,7 @@
 #include "controls/sBitBtn.h"
 #include "controls/sEdit.h"
 #include "paint/sGlyphUtils.h"
+#include "bench/BenchSkin.h"
 #include "paint/sSkinPaint.h"
 
 #include <benchmark/benchmark.h>
@@ -52,23 +53,6 @@ void BM_Memcpy(benchmark::State& state) {
 }
 BENCHMARK(BM_Memcpy)->Args({129, 26})->Args({400, 300});
 
-// The built-in skin, loaded once; nil when its package is missing.
-const TacSkinModel* BuiltInSkin() {
-  static std::unique_ptr<TacSkinModel> model = [] {
-    std::ifstream in(std::string(QN_SOURCE_DIR) + "/skins/AlterMetro.asz", std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    const std::string pkg = bytes.str();
-    auto m = std::make_unique<TacSkinModel>();
-    try {
-      m->LoadFromPackage(reinterpret_cast<const uint8_t*>(pkg.data()), pkg.size());
-    } catch (const Exception&) {
-      m.reset();
-    }
-    return m;
-  }();
-  return model.get();
-}
 
 // Stands in for the system's text drawing: a fixed caption-shaped picture
 // of black strokes on white, copied into the pass's rectangle.

@@ -4,6 +4,7 @@
 #include "paint/sGradient.h"
 #include "paint/sGraphUtils.h"
 #include "paint/sMaskDraw.h"
+#include "bench/BenchSkin.h"
 #include "paint/sSkinPaint.h"
 
 #include <benchmark/benchmark.h>
@@ -140,23 +141,6 @@ void BM_BlurMask8(benchmark::State& state) {
   state.SetBytesProcessed(int64_t(state.iterations()) * w * h);
 }
 
-// The built-in skin, loaded once; nil when its package is missing.
-const TacSkinModel* BuiltInSkin() {
-  static std::unique_ptr<TacSkinModel> model = [] {
-    std::ifstream in(std::string(QN_SOURCE_DIR) + "/skins/AlterMetro.asz", std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    const std::string pkg = bytes.str();
-    auto m = std::make_unique<TacSkinModel>();
-    try {
-      m->LoadFromPackage(reinterpret_cast<const uint8_t*>(pkg.data()), pkg.size());
-    } catch (const Exception&) {
-      m.reset();
-    }
-    return m;
-  }();
-  return model.get();
-}
 
 // A whole "EDIT" section as a control paints its cache, over the dialog's colour.
 void BM_PaintSectionEdit(benchmark::State& state) {

@@ -115,12 +115,11 @@ size_t InflateAll(const std::string& pkg, std::vector<uint8_t>& out) {
   return total;
 }
 
-void BM_LoadSkinPackage(benchmark::State& state) {
-  const std::string& pkg = Package();
-  // One model loaded again and again, as the skin manager reloads itself
-  // (the old skin is freed inside each load). A new model per iteration
-  // would add the first-touch page faults of the half megabyte that glibc
-  // hands back to the system whenever a whole model is freed.
+// One model loaded again and again, as the skin manager reloads itself
+// (the old skin is freed inside each load). A new model per iteration
+// would add the first-touch page faults of the half megabyte that glibc
+// hands back to the system whenever a whole model is freed.
+void LoadRepeatedly(benchmark::State& state, const std::string& pkg) {
   TacSkinModel model;
   for (auto _ : state) {
     model.LoadFromPackage(reinterpret_cast<const uint8_t*>(pkg.data()), pkg.size());
@@ -130,6 +129,8 @@ void BM_LoadSkinPackage(benchmark::State& state) {
   state.counters["masks"] = double(model.ma.size());
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(pkg.size()));
 }
+
+void BM_LoadSkinPackage(benchmark::State& state) { LoadRepeatedly(state, Package()); }
 BENCHMARK(BM_LoadSkinPackage)->Unit(benchmark::kMicrosecond);
 
 void BM_InflateOnly(benchmark::State& state) {
@@ -140,21 +141,7 @@ void BM_InflateOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_InflateOnly)->Unit(benchmark::kMicrosecond);
 
-void BM_LoadLargeSkin(benchmark::State& state) {
-  const std::string& pkg = LargePackage();
-  // One model loaded again and again, as the skin manager reloads itself
-  // (the old skin is freed inside each load). A new model per iteration
-  // would add the first-touch page faults of the half megabyte that glibc
-  // hands back to the system whenever a whole model is freed.
-  TacSkinModel model;
-  for (auto _ : state) {
-    model.LoadFromPackage(reinterpret_cast<const uint8_t*>(pkg.data()), pkg.size());
-    benchmark::DoNotOptimize(model.ma.size());
-  }
-  state.counters["sections"] = double(model.gd.size());
-  state.counters["masks"] = double(model.ma.size());
-  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(pkg.size()));
-}
+void BM_LoadLargeSkin(benchmark::State& state) { LoadRepeatedly(state, LargePackage()); }
 BENCHMARK(BM_LoadLargeSkin)->Unit(benchmark::kMicrosecond);
 
 void BM_InflateLargeSkin(benchmark::State& state) {

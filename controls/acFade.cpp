@@ -252,3 +252,14 @@ void WaitForFades(unsigned maxMilliseconds) {
     }
   }
 }
+
+TacAnimatEvents ButtonAnimatEvents(const TsSkinManager* sm) {
+  TacAnimatEvents e = 0;
+  if (!sm) return e;
+  const TacBtnEvents& g = sm->AnimEffects.Buttons.Events;
+  if (g.Contains(beMouseEnter)) e |= AnimatEvent(aeMouseEnter);
+  if (g.Contains(beMouseLeave)) e |= AnimatEvent(aeMouseLeave);
+  if (g.Contains(beMouseDown)) e |= AnimatEvent(aeMouseDown);
+  if (g.Contains(beMouseUp)) e |= AnimatEvent(aeMouseUp);
+  return e;
+}

@@ -72,3 +72,5 @@ void StopFade(TsFadeTimer*& timer, TsCommonData* link);
 // Sets the fade-stop flag and pumps messages until no fade runs; bounded
 // (a fade held by the flag ends at its next tick).
 void WaitForFades(unsigned maxMilliseconds = 2000);
+// The button events the manager lets fade (none without a manager).
+TacAnimatEvents ButtonAnimatEvents(const class TsSkinManager* sm);

@@ -7,19 +7,6 @@
 #include "paint/sSkinPaintWin.h"
 #include "skin/sMessages.h"
 
-namespace {
-TacAnimatEvents GlobalEvents(TsSkinManager* sm) {
-  TacAnimatEvents e = 0;
-  if (!sm) return e;
-  const TacBtnEvents& g = sm->AnimEffects.Buttons.Events;
-  if (g.Contains(beMouseEnter)) e |= AnimatEvent(aeMouseEnter);
-  if (g.Contains(beMouseLeave)) e |= AnimatEvent(aeMouseLeave);
-  if (g.Contains(beMouseDown)) e |= AnimatEvent(aeMouseDown);
-  if (g.Contains(beMouseUp)) e |= AnimatEvent(aeMouseUp);
-  return e;
-}
-}  // namespace
-
 TsBitBtn::TsBitBtn(TComponent* owner) : TButton(owner), DisabledKind(dkBlended) {
   FCommonData = std::make_unique<TsCommonData>(this, true);
   FCommonData->COC = 94;
@@ -53,7 +40,7 @@ void TsBitBtn::SetDown(bool value) {
 }
 
 bool TsBitBtn::Animate(TacAnimatEvent event) const {
-  return CanAnimate(event, AnimatEvents, GlobalEvents(FCommonData->SkinManager()));
+  return CanAnimate(event, AnimatEvents, ButtonAnimatEvents(FCommonData->SkinManager()));
 }
 
 int TsBitBtn::CurrentState() {

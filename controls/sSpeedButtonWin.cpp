@@ -9,19 +9,6 @@
 #include "paint/sMaskDraw.h"
 #include "skin/sMessages.h"
 
-namespace {
-TacAnimatEvents GlobalButtonEvents(TsSkinManager* sm) {
-  TacAnimatEvents e = 0;
-  if (!sm) return e;
-  const TacBtnEvents& g = sm->AnimEffects.Buttons.Events;
-  if (g.Contains(beMouseEnter)) e |= AnimatEvent(aeMouseEnter);
-  if (g.Contains(beMouseLeave)) e |= AnimatEvent(aeMouseLeave);
-  if (g.Contains(beMouseDown)) e |= AnimatEvent(aeMouseDown);
-  if (g.Contains(beMouseUp)) e |= AnimatEvent(aeMouseUp);
-  return e;
-}
-}  // namespace
-
 TsSpeedButton::TsSpeedButton(TComponent* owner) : TGraphicControl(owner), DisabledKind(dkBlended) {
   ControlStyle.Include(csCaptureMouse);
   ControlStyle.Include(csClickEvents);
@@ -152,7 +139,7 @@ void TsSpeedButton::StateChanged(TacAnimatEvent event, bool clicked) {
   TsCommonData* link = FCommonData.get();
   link->BGChanged = true;
   StartStateChange(FadeTimer, link, clicked,
-                   CanAnimate(event, AnimatEvents, GlobalButtonEvents(link->SkinManager())));
+                   CanAnimate(event, AnimatEvents, ButtonAnimatEvents(link->SkinManager())));
 }
 
 // The arrow in the font colour of the part's state, moved by (1, 1) when pressed.

@@ -812,6 +812,24 @@ bool HandleSkinCommand(TMessage& m, TsCommonData* link) {
 
 // ---- background requests
 
+namespace {
+// A parent that keeps no picture paints itself (background, then content)
+// into the requester's DC, moved to the request's offset and clipped to it.
+template <class Send>
+void PaintParentIntoRequest(const TBGRequest& req, Send send) {
+  if (!req.TargetDC) return;
+  const int saved = SaveDC(req.TargetDC);
+  POINT org{};
+  GetViewportOrgEx(req.TargetDC, &org);
+  SetViewportOrgEx(req.TargetDC, org.x - req.Offset.X, org.y - req.Offset.Y, nullptr);
+  const TRect r = OffsetRect(req.R, req.Offset.X, req.Offset.Y);
+  IntersectClipRect(req.TargetDC, r.Left, r.Top, r.Right, r.Bottom);
+  send(WM_ERASEBKGND, WPARAM(req.TargetDC));
+  send(WM_PAINT, WPARAM(req.TargetDC));
+  RestoreDC(req.TargetDC, saved);
+}
+}  // namespace
+
 bool RequestControlBG(TBGRequest& req, TWinControl* parent, bool drawNow) {
   req.Bmp = nullptr;
   req.Kind = bgNone;
@@ -825,17 +843,7 @@ bool RequestControlBG(TBGRequest& req, TWinControl* parent, bool drawNow) {
   SendSkinCommand(parent, SKC_GETBACKGROUND, 0, LPARAM(&req));
   if (req.Kind != bgNone) return true;
   if (drawNow) {
-    if (req.TargetDC) {
-      const int saved = SaveDC(req.TargetDC);
-      POINT org{};
-      GetViewportOrgEx(req.TargetDC, &org);
-      SetViewportOrgEx(req.TargetDC, org.x - req.Offset.X, org.y - req.Offset.Y, nullptr);
-      const TRect r = OffsetRect(req.R, req.Offset.X, req.Offset.Y);
-      IntersectClipRect(req.TargetDC, r.Left, r.Top, r.Right, r.Bottom);
-      parent->Perform(WM_ERASEBKGND, WPARAM(req.TargetDC), 0);
-      parent->Perform(WM_PAINT, WPARAM(req.TargetDC), 0);
-      RestoreDC(req.TargetDC, saved);
-    }
+    PaintParentIntoRequest(req, [parent](UINT msg, WPARAM dc) { parent->Perform(msg, dc, 0); });
   } else {
     req.Kind = bgColor;
     const TColor answer = TColor(SendSkinCommand(parent, SKC_GETCOLOR));
@@ -853,17 +861,7 @@ bool RequestWindowBG(TBGRequest& req, HWND wnd, bool drawNow) {
   SendSkinCommand(wnd, SKC_GETBACKGROUND, 0, LPARAM(&req));
   if (req.Kind != bgNone) return true;
   if (drawNow) {
-    if (req.TargetDC) {
-      const int saved = SaveDC(req.TargetDC);
-      POINT org{};
-      GetViewportOrgEx(req.TargetDC, &org);
-      SetViewportOrgEx(req.TargetDC, org.x - req.Offset.X, org.y - req.Offset.Y, nullptr);
-      const TRect r = OffsetRect(req.R, req.Offset.X, req.Offset.Y);
-      IntersectClipRect(req.TargetDC, r.Left, r.Top, r.Right, r.Bottom);
-      SendMessageW(wnd, WM_ERASEBKGND, WPARAM(req.TargetDC), 0);
-      SendMessageW(wnd, WM_PAINT, WPARAM(req.TargetDC), 0);
-      RestoreDC(req.TargetDC, saved);
-    }
+    PaintParentIntoRequest(req, [wnd](UINT msg, WPARAM dc) { SendMessageW(wnd, msg, dc, 0); });
   } else {
     req.Color = DefaultManager ? DefaultManager->GetGlobalColor() : TColor(0xFF00000F);
   }
