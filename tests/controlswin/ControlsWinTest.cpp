@@ -614,7 +614,8 @@ TEST_F(SkinnedControls, SpeedButtonDropDownMenu) {
     if (!c.onClick) b->OnClick = nullptr;
     clicks = 0;
     chosen.clear();
-    MenuSeen = TMenuSeen{b, c.choose};
+    MenuSeen = TMenuSeen{};
+    MenuSeen.Button = b, MenuSeen.Choose = c.choose;
     SetTimer(nullptr, 0, 300, MenuTimer);
     MoveMouse(o.X + c.x, o.Y + 12);
     LeftButton(true);
@@ -782,8 +783,9 @@ TEST_F(SkinnedControls, GalleryEnabledAndDisabled) {
   }
   Pump(200);
   for (int i = 0; i < Owner->ComponentCount(); ++i)
-    if (auto* e = dynamic_cast<TsEdit*>(Owner->Components(i)); e && e != Edit && e != Other)
+    if (auto* e = dynamic_cast<TsEdit*>(Owner->Components(i)); e && e != Edit && e != Other) {
       EXPECT_FALSE(e->SkinData()->CacheView().Empty()) << e->Text();
+    }
   if (const char* wait = std::getenv("QN_GALLERY_WAIT")) Pump(std::atoi(wait));
   Form->SetBounds(200, 200, 320, 160);
 }

@@ -168,8 +168,8 @@ TEST(AlterMetroOptions, PlainAsciiWithCrLfLineEnds) {
   const TBytes& b = OptionsBytes();
   for (size_t i = 0; i < b.size(); ++i) {
     ASSERT_LT(b[i], 0x80) << i;
-    if (b[i] == '\r') ASSERT_TRUE(i + 1 < b.size() && b[i + 1] == '\n') << i;
-    if (b[i] == '\n') ASSERT_TRUE(i > 0 && b[i - 1] == '\r') << i;
+    if (b[i] == '\r') { ASSERT_TRUE(i + 1 < b.size() && b[i + 1] == '\n') << i; }
+    if (b[i] == '\n') { ASSERT_TRUE(i > 0 && b[i - 1] == '\r') << i; }
   }
   ASSERT_GE(b.size(), 4u);
   EXPECT_EQ(String(b.end() - 4, b.end()), "\r\n\r\n");
@@ -379,8 +379,8 @@ TEST(AlterMetroMaster, MaskRowsAreGreyAndMatchTheColourRow) {
         uint32_t c = m.Pixel(x, y), k = m.Pixel(x, y + h) & 0xFFFFFF;
         uint8_t v = uint8_t(k);
         ASSERT_EQ(k, uint32_t(v) * 0x010101u) << item.Purpose << " at " << x << "," << y;
-        if (IsKey(c)) EXPECT_EQ(v, 255) << item.Purpose << " at " << x << "," << y;
-        if (v < 255) EXPECT_FALSE(IsKey(c)) << item.Purpose << " at " << x << "," << y;
+        if (IsKey(c)) { EXPECT_EQ(v, 255) << item.Purpose << " at " << x << "," << y; }
+        if (v < 255) { EXPECT_FALSE(IsKey(c)) << item.Purpose << " at " << x << "," << y; }
       }
   }
 }
@@ -439,7 +439,7 @@ TEST(AlterMetroPictures, GlowsLeaveTheControlItselfClear) {
       for (int x = 0; x < g.Size; ++x) {
         uint8_t a = uint8_t(png.Bitmap().Pixel(x, y) >> 24);
         bool overControl = x >= g.Inset && x < g.Size - g.Inset && y >= g.Inset && y < g.Size - g.Inset;
-        if (overControl) EXPECT_EQ(a, 0) << g.Name << " at " << x << "," << y;
+        if (overControl) { EXPECT_EQ(a, 0) << g.Name << " at " << x << "," << y; }
         halo += a > 0;
       }
     EXPECT_GT(halo, 4 * g.Inset * (g.Size - 2 * g.Inset)) << g.Name;
