@@ -9,8 +9,8 @@
 
 namespace {
 
-// Key pixels of a top-level form's frame corners become fully transparent:
-// there is nothing behind the window in its own cache.
+// Key pixels of a top-level form's frame corners: nothing lies behind the
+// window in its own cache (the region's runs are cleared afterwards).
 TCacheInfo TransparentCorners() {
   TCacheInfo ci;
   ci.FillColor = 0;
@@ -231,6 +231,9 @@ bool TacFramePainter::PaintFrameCache(TacFrameLayout& layout, const TPixelView& 
   // 5. The cache is the client controls' background (ClientBackground).
   // 6. Title background, icon and title-bar mask.
   PaintTitleBackground(layout, cache, hooks);
+  // What the window region cuts away is transparent in the cache too.
+  if (!layout.Wnd.Maximized && cache.Height == layout.Wnd.Height)
+    for (const TRect& cut : CalcCornerRects(layout)) FillRect32(cache, cut, 0, 0);
   // 7-8. Main-menu line and MDI area: not used by this program.
   // 9. Caption text.
   PaintCaptionText(layout, cache, hooks);
