@@ -143,7 +143,11 @@ TacCaptionTextLayout CalcCaptionText(const TacFrameLayout& layout) {
     t.GlowSize = hot ? gd.HotGlowSize : gd.GlowSize;
     t.GlowColor = hot ? gd.HotGlowColor : gd.GlowColor;
     t.FontColor = gd.Props[hot ? 1 : 0].FontColor.Color;
-    t.AddedFontColor = wnd.Active ? gd.HotFontColor.Color : gd.FontColor.Color;
+    const TColor c = wnd.AddedTextColor;
+    if (c == acclDefault || c == acclWindowText)
+      t.AddedFontColor = wnd.Active ? gd.HotFontColor.Color : gd.FontColor.Color;
+    else
+      t.AddedFontColor = wnd.Active ? c : MixColors(c, gd.FontColor.Color, 50);
   }
   return t;
 }
@@ -161,6 +165,18 @@ std::vector<TRect> CalcCornerRects(const TacFrameLayout& layout) {
   if (sm->IsValidSkinIndex(layout.TitleSkinIndex()) && layout.CaptionHeight() > 0)
     ScanMaskCorners(*sm, sm->gd[size_t(layout.TitleSkinIndex())].BorderIndex, false, w, h, out);
   return out;
+}
+
+std::array<TRect, 4> CopyFrameStrips(const TacFrameLayout& layout) {
+  const TacFrameWindow& wnd = layout.Wnd;
+  const int w = std::max(layout.CaptionWidth(), 0), h = std::max(wnd.Height, 0);
+  int bw = layout.BorderWidth(), bh = layout.BorderHeight();
+  int top = layout.CaptionHeight() > 0 ? layout.HeaderHeight() : bh;
+  if (layout.CaptionHeight() <= 0 && !layout.HasFrame() && wnd.WsThickFrame) top = bw = bh = layout.BorderWidth() + 3;
+  top = std::min(top, h);
+  bw = std::min(bw, w / 2);
+  bh = std::min(bh, h - top);
+  return {Rect(0, 0, w, top), Rect(0, top, bw, h), Rect(bw, h - bh, w - bw, h), Rect(w - bw, top, w, h)};
 }
 
 TacFrameRegion MakeFrameRegion(const TacFrameLayout& layout, bool inMenu) {
@@ -200,6 +216,7 @@ TCacheInfo TacFramePainter::ClientBackground(const TacFrameLayout& layout, const
 void TacFramePainter::DropGlows() {
   FGlow1 = TCoverage8();
   FGlow2 = TCoverage8();
+  FGlowText1 = FGlowText2 = TRect();
 }
 
 bool TacFramePainter::PaintFrameCache(TacFrameLayout& layout, const TPixelView& cache, const TacFrameHooks& hooks) {
@@ -336,6 +353,11 @@ void TacFramePainter::PaintCaptionText(const TacFrameLayout& layout, const TPixe
       }
     };
     TCoverage8& glow = layout.Wnd.Active ? FGlow1 : FGlow2;
+    TRect& keptText = layout.Wnd.Active ? FGlowText1 : FGlowText2;
+    uint32_t& keptFlags = layout.Wnd.Active ? FGlowFlags1 : FGlowFlags2;
+    if (!(keptText == t.Text) || keptFlags != t.Flags) glow = TCoverage8();
+    keptText = t.Text;
+    keptFlags = t.Flags;
     TextGlow(v, text, glow, t.GlowColor, t.GlowSize, gsAll, maskRender);
   }
   const int ti = layout.TitleSkinIndex();

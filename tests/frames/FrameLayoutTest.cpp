@@ -1,9 +1,12 @@
 // Frame metrics, caption-button rules and layout, hit codes, caption text placement.
 #include "FrameTestUtil.h"
 
+#include "paint/sGraphUtils.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 #include <string>
 
 using namespace frametest;
@@ -326,6 +329,32 @@ TEST(CaptionText, GlowAndColoursFollowThePaintState) {
   EXPECT_EQ(t.GlowSize, title.GlowSize);
   EXPECT_EQ(t.GlowColor, title.GlowColor);
   EXPECT_EQ(t.FontColor, title.FontColor.Color);
+  // The added title: the section's colour for the default colours, its own
+  // when active, half and half with the section's when inactive.
+  l.Wnd.AddedTextWidth = 20;
+  for (auto [colour, active, want] : {std::tuple{acclDefault, true, title.HotFontColor.Color},
+                                      {acclWindowText, false, title.FontColor.Color},
+                                      {TColor(0x0000FF), true, TColor(0x0000FF)},
+                                      {TColor(0x0000FF), false, MixColors(0x0000FF, title.FontColor.Color, 50)}}) {
+    l.Wnd.AddedTextColor = colour;
+    l.Wnd.Active = active;
+    EXPECT_EQ(CalcCaptionText(l).AddedFontColor, want) << std::hex << colour << " " << active;
+  }
+  EXPECT_EQ(title.FontColor.Color, TColor(0));
+  EXPECT_EQ(MixColors(0x0000FF, 0, 50), TColor(0x000080));
+}
+
+TEST(FrameStrips, TopLeftBottomRightAroundTheClient) {
+  using S = std::array<TRect, 4>;
+  EXPECT_EQ(CopyFrameStrips(ToolWindow()), (S{Rect(0, 0, 130, 18), Rect(0, 18, 3, 125), Rect(3, 122, 127, 125),
+                                              Rect(127, 18, 130, 125)}));
+  EXPECT_EQ(CopyFrameStrips(SizeableForm()), (S{Rect(0, 0, 400, 23), Rect(0, 23, 4, 300), Rect(4, 296, 396, 300),
+                                                Rect(396, 23, 400, 300)}));
+  TacFrameLayout l = SizeableForm();
+  l.Wnd.BorderStyle = TacBorderStyle::bsNone;  // no caption, no frame, but WS_THICKFRAME
+  EXPECT_EQ(CopyFrameStrips(l), (S{Rect(0, 0, 400, 7), Rect(0, 7, 7, 300), Rect(7, 293, 393, 300),
+                                   Rect(393, 7, 400, 300)}));
+  for (const TRect& r : CopyFrameStrips(ToolWindow(0, 0))) EXPECT_TRUE(r.IsEmpty());
 }
 
 }  // namespace

@@ -182,6 +182,24 @@ TEST(FrameCache, CaptionTextWithGlowInTheTitleSectionsColours) {
   EXPECT_EQ(p->Cache.Pixel(140, 10), Px(title.HotColor));
 }
 
+TEST(FrameCache, AKeptGlowFollowsTheCaption) {
+  TacFrameLayout l = ColorDialog();
+  l.Wnd.CaptionTextWidth = 30;
+  l.Wnd.CaptionTextHeight = 13;
+  TacFrameHooks left, right;
+  left.DrawCaptionText = [](const TPixelView& v, const TRect& r, uint32_t, bool) {
+    FillRect32(v, Rect(r.Left, r.Top, r.Left + r.Width() / 2, r.Bottom), 0, 255);
+  };
+  right.DrawCaptionText = [](const TPixelView& v, const TRect& r, uint32_t, bool) {
+    FillRect32(v, Rect(r.Left + r.Width() / 2, r.Top, r.Right, r.Bottom), 0, 255);
+  };
+  auto p = Paint(l, left);
+  p->L.Wnd.RightToLeft = true;  // same rectangle, other flags: the mask is made again
+  p->P.BGChanged = true;
+  ASSERT_TRUE(p->P.PaintFrameCache(p->L, TPixelView(p->Cache), right));
+  EXPECT_EQ(p->Cache, Paint(p->L, right)->Cache);
+}
+
 TEST(FrameCache, TitleTextCopiesStayInsideTheTextAreaOnNarrowWindows) {
   for (int width : {120, 100, 90, 80}) {
     SCOPED_TRACE(width);
