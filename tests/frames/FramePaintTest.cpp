@@ -165,6 +165,19 @@ TEST(FrameCache, LargeSizeableFormWithIconAndGrip) {
   EXPECT_EQ(wrong, 0);
 }
 
+TEST(FrameCache, MinimisedSecondaryFormIsATitleOnly) {
+  TacFrameLayout l = SizeableForm();
+  l.Wnd.Minimized = true;
+  l.InitButtonImages();
+  const auto p = Paint(l);
+  EXPECT_EQ(p->Cache.Width(), 160);
+  EXPECT_EQ(p->Cache.Height(), 4 + 19 + 2);
+  const TsGeneralData& title = Section(p->L, p->L.TitleSkinIndex());
+  ExpectArea(p->Cache, Rect(1, 1, 60, 25), Px(title.HotColor), "title");
+  EXPECT_EQ(p->L.ButtonImage(p->L.ButtonMin), BuiltInSkin().ConstData.MaskNormBtn);
+  EXPECT_EQ(p->L.ButtonImage(p->L.ButtonMax), BuiltInSkin().ConstData.MaskMaxBtn);
+}
+
 TacFrameHooks BlackText() {
   TacFrameHooks h;
   h.DrawCaptionText = [](const TPixelView& v, const TRect& r, uint32_t, bool) { FillRect32(v, r, 0, 255); };
@@ -316,6 +329,35 @@ TEST(FrameRegion, MagentaCornerRunsOfFrameAndTitleMasks) {
   for (const TRect& cut : {Rect(0, 79, 1, 80), Rect(99, 78, 100, 80), Rect(0, 0, 1, 1)})
     ExpectArea(p->Cache, cut, 0, "corner");
   EXPECT_EQ(p->Cache.Pixel(1, 79), G);
+}
+
+TEST(FrameCache, TitleBarMaskRightOfTheCaptionWithASystemMenu) {
+  const auto skin = CornerSkin(false);
+  TsMaskData bar;
+  bar.Bmp = std::make_unique<TBitmap32>(3, 3);
+  bar.Bmp->Fill(0xFF0000FF);
+  bar.ClassName = "FORM";
+  bar.PropertyName = "TITLEBAR";
+  bar.R = Rect(0, 0, 3, 3);
+  bar.ImageCount = 1;
+  bar.WL = bar.WT = bar.WR = bar.WB = 1;
+  bar.DrawMode = 1;
+  bar.Manager = skin.get();
+  skin->ma.push_back(std::move(bar));
+  TacFrameLayout l = CornerForm(*skin);
+  // Three missing button pictures of 21: from 100 - (2 x 1 + 63) to the right edge.
+  EXPECT_EQ(l.ButtonsAreaWidth(), 63);
+  auto p = Paint(l);
+  EXPECT_NE(p->Cache.Pixel(34, 10), 0xFF0000FFu);
+  EXPECT_EQ(p->Cache.Pixel(35, 10), 0xFF0000FFu);
+  EXPECT_EQ(p->Cache.Pixel(99, 10), 0xFF0000FFu);
+  EXPECT_EQ(p->Cache.Pixel(60, 22), 0xFF0000FFu);
+  EXPECT_NE(p->Cache.Pixel(60, 23), 0xFF0000FFu);
+  l.Wnd.HasSystemMenu = false;
+  p = Paint(l);
+  int bars = 0;
+  for (size_t i = 0; i < p->Cache.PixelCount(); ++i) bars += p->Cache.Bits()[i] == 0xFF0000FFu;
+  EXPECT_EQ(bars, 0);
 }
 
 TEST(FrameRegion, RectangularWithoutMagenta) {
