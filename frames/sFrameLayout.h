@@ -167,6 +167,8 @@ public:
   // Title layout (VCenter, FIconRect, FHeaderHeight) and button layout.
   void CalcItems();
   int ButtonsAreaWidth() const;
+  // The records below are told apart by address: pass this layout's own
+  // ButtonClose, ButtonMax, ButtonMin, ButtonHelp or UserButtons[n].Data.
   // The button answering a hit code (8, 9, 20, 21, 1000 + n); nil for others.
   TsCaptionButton* ButtonByHitCode(int code);
   // The image a shown button draws now (restore image for the maximise

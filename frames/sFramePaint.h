@@ -3,13 +3,21 @@
 // corner cuts of the window region. Text and icons come from the Win32 side
 // through hooks; everything else is painted here from the skin model.
 //
-// Order of use by the provider (after filling TacFrameLayout::Wnd):
-//   layout.UpdateIndexes(); layout.InitButtonImages();      // new skin / PrepareForm
-//   when painter.BGChanged or the cache size differs from layout.CacheSize():
-//     resize the cache to CacheSize(); painter.PaintFrameCache(layout, cacheView, hooks);
-//   when painter.RgnChanged: MakeFrameRegion(layout) -> HRGN; painter.RgnChanged = false;
-//   one button changed: painter.RepaintCaptionButton(layout, button, cacheView, hooks),
-//     then copy button.Rect from the cache to the window.
+// Order of use by the provider (after filling TacFrameLayout::Wnd from the
+// window: sizes, client rectangle, frame metric, styles, system menu state,
+// active, caption text measured with the caption font):
+//   new skin / PrepareForm:  layout.UpdateIndexes(); layout.InitButtonImages();
+//   activation, size, caption, icon or style change:  painter.BGChanged = true;
+//     (caption text or size change: painter.DropGlows())
+//   WM_NCPAINT:  when painter.BGChanged or the cache is not layout.CacheSize():
+//                  size the cache, painter.PaintFrameCache(layout, cacheView, hooks);
+//                when painter.RgnChanged: MakeFrameRegion(layout) -> HRGN (bounds
+//                  minus the one-pixel cuts), painter.RgnChanged = false;
+//                copy CopyFrameStrips(layout) from the cache to the window DC.
+//   WM_NCHITTEST:  layout.CaptionHitTest(screen point - window origin).
+//   one button changed state:  painter.RepaintCaptionButton(layout, button,
+//     cacheView, hooks), then copy button.Rect from the cache to the window.
+//   client controls' background:  TacFramePainter::ClientBackground(layout, cacheView).
 #pragma once
 #include "frames/sFrameLayout.h"
 #include "paint/acPixelView.h"

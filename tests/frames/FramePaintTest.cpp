@@ -90,11 +90,12 @@ TEST(FrameCache, ToolWindowActiveAndInactive) {
   }
 }
 
-TEST(FrameCache, CloseButtonOverTheSavedStripAndDimmedWhenInactive) {
-  for (bool active : {true, false}) {
-    SCOPED_TRACE(active ? "active" : "inactive");
+TEST(FrameCache, CloseButtonOverTheSavedStripDimmedWhenInactiveOrDisabled) {
+  for (auto [active, enabled] : {std::pair{true, true}, {false, true}, {true, false}}) {
+    SCOPED_TRACE(std::string(active ? "active" : "inactive") + (enabled ? "" : ", close disabled"));
     TacFrameLayout l = ToolWindow();
     l.Wnd.Active = active;
+    l.Wnd.ScCloseDisabled = !enabled;
     const auto p = Paint(l);
     const TacFramePainter& painter = p->P;
     // The strip: frame + buttons area + 10 wide (and the last column), title high.
@@ -107,7 +108,7 @@ TEST(FrameCache, CloseButtonOverTheSavedStripAndDimmedWhenInactive) {
     TBitmap32 ref = painter.TempBmp;
     const TRect cell = Rect(md.R.Left, md.R.Top, md.R.Left + 18, md.R.Top + 18);
     const int bx = 110 - painter.TempBmpOrigin.X, by = -1;
-    if (active)
+    if (active && enabled)
       CopyKeyed(TPixelView(ref), bx, by, TPixelView::ReadOnly(BuiltInSkin().MaskPicture(image)), cell, false,
                 TCacheInfo());
     else
