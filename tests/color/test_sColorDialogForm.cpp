@@ -30,6 +30,15 @@ void SendMouse(DWORD flags, TPoint screen = Point(-1, -1)) {
 
 TPoint OnScreen(TControl* c, int x, int y) { return c->ClientToScreen(Point(x, y)); }
 
+// A pixel of the screen at a control's client point, as TColor.
+TColor ScreenPixel(TControl* c, int x, int y) {
+  const TPoint p = c->ClientToScreen(Point(x, y));
+  HDC screen = GetDC(nullptr);
+  const COLORREF color = GetPixel(screen, p.X, p.Y);
+  ReleaseDC(nullptr, screen);
+  return TColor(color);
+}
+
 void Click(TControl* c, int x, int y) {
   SendMouse(MOUSEEVENTF_MOVE, OnScreen(c, x, y));
   SendMouse(MOUSEEVENTF_LEFTDOWN);
@@ -218,10 +227,24 @@ TEST_F(ColorDialogForm, PaletteClickSelectsAndADoubleClickConfirms) {
     EXPECT_EQ(Field(f, TColorEditField::S), "100");
     EXPECT_EQ(Field(f, TColorEditField::V), "100");
     EXPECT_TRUE(f.MainPal->Focused());
-    // A click in the gap right of cell 0 belongs to cell 0.
+    // The selected cell is framed white, then black, then the dotted focus.
+    const TRect cell = f.MainPal->Grid().ColorsArray()[28].R;
+    EXPECT_EQ(ScreenPixel(f.MainPal, cell.Left, red.Y), clRed);
+    EXPECT_EQ(ScreenPixel(f.MainPal, cell.Left - 1, red.Y), clWhite);
+    EXPECT_EQ(ScreenPixel(f.MainPal, cell.Left - 2, red.Y), clBlack);
+    const TColor background = ScreenPixel(f.MainPal, cell.Left - 3, red.Y);
+    // A click in the gap right of cell 0 belongs to cell 0; the old frame goes.
+    int changes = 0;
+    f.MainPal->OnChange = [&, old = f.MainPal->OnChange](TObject* s) {
+      ++changes;
+      old(s);
+    };
     Click(f.MainPal, 30, 10);
     EXPECT_EQ(f.MainPal->ItemIndex(), 0);
     EXPECT_EQ(Field(f, TColorEditField::Hex), "8080FF");
+    EXPECT_EQ(ScreenPixel(f.MainPal, cell.Left - 1, red.Y), background);
+    Click(f.MainPal, 30, 10);  // the selected cell again: no change
+    EXPECT_EQ(changes, 1);
     // The cell under a double click is taken and confirmed.
     const TPoint blue = CellCentre(f.MainPal, 8);  // "0000FF"
     SendMouse(MOUSEEVENTF_MOVE, OnScreen(f.MainPal, blue.X, blue.Y));
