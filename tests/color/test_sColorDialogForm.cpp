@@ -302,7 +302,15 @@ TEST_F(ColorDialogForm, TypedCodesStayAsTypedAndMoveEveryOtherField) {
 
 TEST_F(ColorDialogForm, CustomColoursComeBackAfterCancelAndAreOfferedAgain) {
   Dialog->SetColor(Rgb(0x12, 0x34, 0x56));
+  TStringList main;
+  main.Add("FF0000");
+  main.Add("00FF00 green");
+  Dialog->SetMainColors(&main);
   EXPECT_FALSE(Run([](TsColorDialogForm& f) {
+    // Given main colours replace the stored ones; the rest of the grid is white.
+    ASSERT_EQ(f.MainPal->Count(), 48);
+    EXPECT_EQ(f.MainPal->Grid().ColorsArray()[1].Color, Rgb(0, 255, 0));
+    EXPECT_EQ(f.MainPal->Colors().Strings(2), "FFFFFF");
     Click(f.sBitBtn3, 40, 12);
     EXPECT_EQ(f.AddPal->Colors().Strings(0), "123456");
     EXPECT_EQ(f.Model().NextCustomSlot(), 1);
@@ -344,6 +352,14 @@ TEST_F(ColorDialogForm, FieldAndBarDragsClampAndReleaseTheCursorOnEveryExit) {
     SendMouse(MOUSEEVENTF_LEFTUP);
     EXPECT_FALSE(f.Model().FieldDragging());
     EXPECT_FALSE(CursorConfined());
+    // Losing the capture ends the drag as a release does.
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    EXPECT_TRUE(CursorConfined());
+    ReleaseCapture();
+    Pump(50);
+    EXPECT_FALSE(f.Model().FieldDragging());
+    EXPECT_FALSE(CursorConfined());
+    SendMouse(MOUSEEVENTF_LEFTUP);
     // Bar: the bottom row is black; a drag past the top stays in the bar.
     SendMouse(MOUSEEVENTF_MOVE, OnScreen(f.GradPanel, 10, 259));
     SendMouse(MOUSEEVENTF_LEFTDOWN);
