@@ -481,6 +481,8 @@ void TsColorDialogForm::RepaintField() {
 // ---- fields and buttons
 
 void TsColorDialogForm::FieldChange(TColorEditField field) {
+  // A focused edit reformats itself while the windows go: not the user's change.
+  if (IsDestroying()) return;
   TsEdit* e = FEdits[int(field)];
   if (e && FModel) FModel->FieldChanged(field, e->Text());
 }
@@ -506,7 +508,7 @@ void TsColorDialogForm::sEditHexKeyPress(TObject*, wchar_t& key) {
 }
 
 void TsColorDialogForm::MainPalChange(TObject* sender) {
-  if (!FModel) return;
+  if (!FModel || IsDestroying()) return;
   FModel->MainPalChange(sender == AddPal ? AddPal->Grid() : MainPal->Grid());
 }
 
