@@ -66,6 +66,18 @@ void Type(const wchar_t* text) {
   Pump(150);
 }
 
+void SetClipboardText(const wchar_t* text) {
+  if (!OpenClipboard(nullptr)) return;
+  EmptyClipboard();
+  const size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+  if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+    memcpy(GlobalLock(mem), text, bytes);
+    GlobalUnlock(mem);
+    SetClipboardData(CF_UNICODETEXT, mem);
+  }
+  CloseClipboard();
+}
+
 bool CursorConfined() {
   RECT clip{};
   GetClipCursor(&clip);
@@ -294,6 +306,15 @@ TEST_F(ColorDialogForm, TypedCodesStayAsTypedAndMoveEveryOtherField) {
       EXPECT_EQ(Field(f, F::Hex), d.Hex) << d.Text;
       EXPECT_EQ(Field(f, F::Decimal), d.Text);
     }
+    // Pasted letters are shown upper case as well.
+    f.sEditHex->SetFocus();
+    f.sEditHex->SelectAll();
+    f.sEditHex->Perform(WM_CLEAR);
+    f.sEditHex->SetSelStart(0);
+    SetClipboardText(L"c0ffee");
+    f.sEditHex->Perform(WM_PASTE);
+    EXPECT_EQ(Field(f, F::Hex), "C0FFEE");
+    EXPECT_EQ(f.SelectedColor(), Rgb(0xC0, 0xFF, 0xEE));
     Key(VK_ESCAPE);
     EXPECT_EQ(f.ModalResult(), mrCancel);
   }));
