@@ -1,0 +1,845 @@
+#include "frames/sSkinProvider.h"
+
+#include "frames/acSBAnimation.h"
+#include "frames/sSysMenu.h"
+#include "framework/WinUtils.h"
+#include "paint/sMaskDraw.h"
+#include "paint/sSkinPaint.h"
+#include "paint/sSkinPaintWin.h"
+#include "skin/sMessages.h"
+
+#include <algorithm>
+
+namespace {
+TRect RectOf(const RECT& r) { return Rect(r.left, r.top, r.right, r.bottom); }
+}  // namespace
+
+// ---- desktop window manager
+
+TacDwmApi& acDwm() {
+  static TacDwmApi api = [] {
+    TacDwmApi a;
+    if (HMODULE lib = LoadLibraryW(L"dwmapi.dll")) {
+      a.IsCompositionEnabled =
+          reinterpret_cast<decltype(a.IsCompositionEnabled)>(reinterpret_cast<void*>(GetProcAddress(lib, "DwmIsCompositionEnabled")));
+      a.SetWindowAttribute =
+          reinterpret_cast<decltype(a.SetWindowAttribute)>(reinterpret_cast<void*>(GetProcAddress(lib, "DwmSetWindowAttribute")));
+    }
+    return a;
+  }();
+  return api;
+}
+
+bool acCompositionEnabled() {
+  BOOL on = FALSE;
+  auto& api = acDwm();
+  return api.IsCompositionEnabled && SUCCEEDED(api.IsCompositionEnabled(&on)) && on;
+}
+
+// ---- life cycle
+
+TsSkinProvider::TsSkinProvider(TComponent* owner) : TComponent(owner) {
+  Init(dynamic_cast<TCustomForm*>(owner));
+}
+
+TsSkinProvider* TsSkinProvider::CreateRT(TCustomForm* form) {
+  auto* p = new TsSkinProvider(form);
+  p->RTInit = !p->RTEmpty;
+  p->FRunTime = true;
+  return p;
+}
+
+void TsSkinProvider::Init(TCustomForm* form) {
+  if (!form) throw EInvalidOperation("TsSkinProvider component may be used with forms only!");
+  Form = form;
+  // A second provider: a run-time one gives way, a designed one stays.
+  for (int i = 0; i < form->ComponentCount(); ++i) {
+    auto* other = dynamic_cast<TsSkinProvider*>(form->Components(i));
+    if (!other || other == this || other->RTEmpty) continue;
+    if (other->FRunTime) {
+      other->Free();
+      break;
+    }
+    RTEmpty = true;
+    return;
+  }
+  FSkinData = std::make_unique<TsCommonData>(this, true);
+  FSkinData->SetSkinSection("FORM");
+  FSkinData->COC = 224;
+  TempBmp = CreateCacheBitmap();
+  FLinkId = Form->AttachWindowProc([this](TMessage& m) { NewWndProc(m); });
+  RegisterSkinnedForm(Form);
+  FormActive = Form->HandleAllocated() && GetActiveWindow() == Form->Handle();
+}
+
+TsSkinProvider::~TsSkinProvider() = default;
+
+void TsSkinProvider::BeforeDestruction() {
+  if (!RTEmpty && Form) {
+    SetHotHT(0, false);
+    for (TsCaptionButton* b : {&ButtonClose, &ButtonMax, &ButtonMin, &ButtonHelp}) FreeAnimation(b->Timer);
+    if (FLinkId) Form->DetachWindowProc(FLinkId);
+    FLinkId = 0;
+    UnregisterSkinnedForm(Form);
+    if (!Form->IsDestroying() && Form->HandleAllocated()) {
+      // The form goes on with the system's frame: its style bit, no region, a fresh frame.
+      UpdateSysMenuStyle(false);
+      SetWindowRgn(Form->Handle(), nullptr, TRUE);
+      SetWindowPos(Form->Handle(), nullptr, 0, 0, 0, 0,
+                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+  TComponent::BeforeDestruction();
+}
+
+void TsSkinProvider::Loaded() {
+  TComponent::Loaded();
+  if (!RTEmpty && !RTInit && FSkinData && FSkinData->SkinManager() && Skinned()) LoadInit();
+}
+
+bool TsSkinProvider::Skinned() const { return !RTEmpty && FSkinData && FSkinData->Skinned(); }
+
+void TsSkinProvider::LoadInit() {
+  if (Form->HandleAllocated() && acCompositionEnabled() && acDwm().SetWindowAttribute) {
+    BOOL off = FDrawNonClientArea;
+    acDwm().SetWindowAttribute(Form->Handle(), 3 /* transitions force-disabled */, &off, sizeof(off));
+  }
+  PrepareForm();
+}
+
+void TsSkinProvider::PrepareForm() {
+  if (RTInit || RTEmpty || !Form || !Form->HandleAllocated()) return;
+  TsSkinManager* sm = FSkinData->SkinManager();
+  if (!sm || !sm->Active()) return;
+  FSkinData->Loaded();
+  if (!SystemMenu) SystemMenu = new TsSystemMenu(this);
+  SystemMenu->Generate();
+  UpdateSysMenuStyle(FDrawNonClientArea);
+  FSkinData->UpdateIndexes();
+  FTitleSkinIndex = -1;
+  FCaptionSkinIndex = sm->GetSkinIndex("CAPTION");
+  InitButtonImages();
+  RgnChanged = true;
+  FSkinData->BGChanged = true;
+  if (!Form->IsLoading() && !Form->IsDestroying() && UseGlobalColor && !FSkinData->CustomColor())
+    Form->SetColor(sm->GetGlobalColor());
+}
+
+void TsSkinProvider::SetDrawNonClientArea(bool value) {
+  if (value == FDrawNonClientArea) return;
+  FDrawNonClientArea = value;
+  if (!Form->HandleAllocated()) return;
+  UpdateSysMenuStyle(value && Skinned());
+  if (!value) SetWindowRgn(Form->Handle(), nullptr, TRUE), FRegionSet = false, FAppliedRgn.clear();
+  RgnChanged = true;
+  FSkinData->BGChanged = true;
+  SetWindowPos(Form->Handle(), nullptr, 0, 0, 0, 0,
+               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TsSkinProvider::UpdateSysMenuStyle(bool skinned) {
+  if (!Form->HandleAllocated()) return;
+  const HWND wnd = Form->Handle();
+  const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
+  if (skinned && FDrawNonClientArea) {
+    if (style & WS_SYSMENU) {
+      SetWindowLongPtrW(wnd, GWL_STYLE, style & ~LONG_PTR(WS_SYSMENU));
+      FSysMenuRemoved = true;
+    }
+  } else if (FSysMenuRemoved || (!(style & WS_SYSMENU) && Form->BorderIcons().Contains(biSystemMenu))) {
+    FSysMenuRemoved = false;
+    SetWindowLongPtrW(wnd, GWL_STYLE, style | WS_SYSMENU);
+    if (HICON icon = HICON(SendMessageW(wnd, WM_GETICON, ICON_SMALL, 0)))
+      SendMessageW(wnd, WM_SETICON, ICON_SMALL, LPARAM(icon));
+  }
+}
+
+// ---- metrics
+
+TRect TsSkinProvider::WindowRectNow() const {
+  RECT r{};
+  GetWindowRect(Form->Handle(), &r);
+  return RectOf(r);
+}
+
+int TsSkinProvider::SysBorderWidth() const {
+  if (!Form->HandleAllocated()) return 0;
+  const LONG_PTR style = GetWindowLongPtrW(Form->Handle(), GWL_STYLE);
+  if (style & WS_THICKFRAME) return GetSystemMetrics(SM_CXFRAME);
+  if (style & WS_BORDER) return GetSystemMetrics(SM_CXDLGFRAME);
+  return 0;
+}
+
+int TsSkinProvider::BorderWidth() const { return SysBorderWidth(); }
+int TsSkinProvider::BorderHeight() const { return SysBorderWidth(); }
+
+int TsSkinProvider::CaptionHeight() const {
+  if (!Form->HandleAllocated()) return 0;
+  const HWND wnd = Form->Handle();
+  const bool iconic = IsIconic(wnd);
+  const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
+  if (!iconic && (Form->BorderStyle() == TFormBorderStyle::bsNone || (style & WS_CAPTION) != WS_CAPTION)) return 0;
+  const bool tool = Form->BorderStyle() == TFormBorderStyle::bsToolWindow ||
+                    Form->BorderStyle() == TFormBorderStyle::bsSizeToolWin;
+  static const int small = GetSystemMetrics(SM_CYSMCAPTION), large = GetSystemMetrics(SM_CYCAPTION);
+  return tool && !iconic ? small : large;
+}
+
+// Offsets come from the real window and client rectangles (WM_NCCALCSIZE is the system's).
+int TsSkinProvider::OffsetX() const {
+  if (!Form->HandleAllocated()) return 0;
+  POINT p{0, 0};
+  ClientToScreen(Form->Handle(), &p);
+  return p.x - WindowRectNow().Left;
+}
+
+int TsSkinProvider::OffsetY() const {
+  if (!Form->HandleAllocated()) return 0;
+  POINT p{0, 0};
+  ClientToScreen(Form->Handle(), &p);
+  return p.y - WindowRectNow().Top;
+}
+
+int TsSkinProvider::HeaderHeight() const {
+  if (CaptionHeight() == 0) return BorderHeight();
+  return std::max(0, OffsetY());
+}
+
+int TsSkinProvider::CaptionWidth() const {
+  if (!Form->HandleAllocated()) return Form->Width();
+  return WindowRectNow().Width();
+}
+
+TColor TsSkinProvider::FormColor() const {
+  const TsGeneralData* gd = FSkinData->Section();
+  if (gd && !FSkinData->CustomColor()) return FormActive && gd->States > 1 ? gd->Props[1].Color : gd->Props[0].Color;
+  return ColorToRGB(Form->Color());
+}
+
+int TsSkinProvider::TitleSkinIndex() {
+  if (FTitleSkinIndex < 0)
+    if (TsSkinManager* sm = FSkinData->SkinManager())
+      FTitleSkinIndex = sm->GetSkinIndex(TitleSkin.empty() ? String("FORMTITLE") : TitleSkin);
+  return FTitleSkinIndex;
+}
+
+bool TsSkinProvider::HasSysMenuIcon() const {
+  return Form->BorderIcons().Contains(biSystemMenu) && Form->HandleAllocated() &&
+         GetSystemMenu(Form->Handle(), FALSE) != nullptr;
+}
+
+bool TsSkinProvider::IconVisible() const {
+  const auto bs = Form->BorderStyle();
+  return ShowAppIcon && (bs == TFormBorderStyle::bsSingle || bs == TFormBorderStyle::bsSizeable) && HasSysMenuIcon();
+}
+
+// ---- painting
+
+bool TsSkinProvider::PaintFrameCache() {
+  TsSkinManager* sm = FSkinData->SkinManager();
+  if (!sm || !Skinned() || !Form->HandleAllocated()) return false;
+  const int w = CaptionWidth(), h = WindowRectNow().Height();
+  if (w <= 0 || h <= 0) return false;
+  TBitmap& cache = *FSkinData->FCacheBmp;
+  if (!FSkinData->BGChanged && cache.Width() == w && cache.Height() == h) return true;
+  if (cache.Width() != w || cache.Height() != h) cache.SetSize(w, h);
+  CalcItems();
+  RgnChanged = true;
+  const int state = FormActive ? 1 : 0;
+  const TPixelView view = FSkinData->CacheView();
+  TCacheInfo ci;
+  ci.FillColor = clFuchsia;
+  PaintSectionByIndex(FSkinData->SkinIndex, FSkinData->SkinSection(), ci, state, Rect(0, 0, w, h), TPoint(), view, sm);
+  const int cap = CaptionHeight(), frame = SysBorderWidth();
+  if (cap > 0 && FDrawNonClientArea) {
+    const TRect title = Rect(0, 0, w, frame + cap);
+    PaintSectionByIndex(TitleSkinIndex(), "FORMTITLE", ci, state, title, TPoint(), view, sm);
+    DrawCaption(cache);
+    // The strip under the buttons, so one button can be redrawn on clean ground.
+    const int tw = std::min(w, frame + ButtonsAreaWidth() + 10);
+    TempBmp->SetSize(tw, frame + cap);
+    CopyRect32(PixelView(*TempBmp), 0, 0, view, Rect(w - tw, 0, w, frame + cap));
+    for (TsCaptionButton* b : {&ButtonClose, &ButtonMax, &ButtonMin, &ButtonHelp}) DrawButton(*b, cache, false);
+  }
+  FSkinData->BGChanged = false;
+  if (Form->OnPaint) PaintFormOnPaint(cache.Canvas()->Handle(), TPoint(OffsetX(), OffsetY()));
+  FirstInitialized = true;
+  return true;
+}
+
+void TsSkinProvider::PaintFormOnPaint(HDC dc, TPoint origin) {
+  auto* canvas = dynamic_cast<TControlCanvas*>(Form->Canvas());
+  if (!canvas || !Form->OnPaint) return;
+  const int saved = SaveDC(dc);
+  SetViewportOrgEx(dc, origin.X, origin.Y, nullptr);
+  const TRect cr = Form->ClientRect();
+  IntersectClipRect(dc, 0, 0, cr.Width(), cr.Height());
+  canvas->PaintOn(dc, [this] { Form->OnPaint(Form); });
+  RestoreDC(dc, saved);
+}
+
+void TsSkinProvider::DrawCaption(TBitmap& bmp) {
+  const int frame = SysBorderWidth(), cap = CaptionHeight();
+  TsSkinManager* sm = FSkinData->SkinManager();
+  TRect r;
+  r.Left = frame + (IconVisible() ? FIconRect.Width() : 0) + sm->CommonSkinData.BILeftMargin + 4 +
+           (FCaptionSkinIndex >= 0 ? 2 : 0);
+  r.Right = bmp.Width() - ButtonsAreaWidth() - 12;
+  r.Top = frame;
+  r.Bottom = frame + cap;
+  const String text = Form->Caption();
+  if (r.Width() <= 0 || text.empty()) return;
+  NONCLIENTMETRICSW ncm{};
+  ncm.cbSize = sizeof(ncm);
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);
+  LOGFONTW lf = Form->BorderStyle() == TFormBorderStyle::bsToolWindow ? ncm.lfSmCaptionFont : ncm.lfCaptionFont;
+  HFONT font = CreateFontIndirectW(&lf);
+  const int ti = TitleSkinIndex();
+  TColor color = clBlack;
+  if (sm->IsValidSkinIndex(ti)) {
+    const auto& gd = sm->gd[size_t(ti)];
+    color = FormActive && gd.States > 1 ? gd.HotFontColor.Color : gd.FontColor.Color;
+  }
+  const std::wstring wtext = ToWide(text);
+  UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
+  HDC dc = bmp.Canvas()->Handle();
+  bmp.Canvas()->Lock();
+  HGDIOBJ old = SelectObject(dc, font);
+  RECT calc{0, 0, 0, 0};
+  DrawTextW(dc, wtext.c_str(), int(wtext.size()), &calc, flags | DT_CALCRECT);
+  if (CaptionAlignment == taCenter) {
+    const int l = std::max(r.Left, r.Left + (r.Width() - int(calc.right) - 4) / 2);
+    r.Right = std::min(l + int(calc.right), r.Right);
+    r.Left = l;
+  } else if (CaptionAlignment == taRightJustify && r.Right - (calc.right + 4) > r.Left) {
+    r.Left = r.Right - (calc.right + 4);
+  }
+  // The text is clipped to its rectangle so a narrow window keeps its buttons clean.
+  RECT rr{r.Left, r.Top, r.Right, r.Bottom};
+  const TPixelView view = PixelView(bmp);
+  std::vector<uint32_t> before;
+  for (int y = std::max(0, r.Top); y < std::min(view.Height, r.Bottom); ++y)
+    for (int x = std::max(0, r.Left); x < std::min(view.Width, r.Right); ++x) before.push_back(view.Row(y)[x]);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ColorToRGB(color));
+  DrawTextW(dc, wtext.c_str(), int(wtext.size()), &rr, flags);
+  SelectObject(dc, old);
+  bmp.Canvas()->Unlock();
+  DeleteObject(font);
+  GdiFlush();
+  size_t i = 0;
+  for (int y = std::max(0, r.Top); y < std::min(view.Height, r.Bottom); ++y)
+    for (int x = std::max(0, r.Left); x < std::min(view.Width, r.Right); ++x, ++i)
+      if ((view.Row(y)[x] & 0xFFFFFF) != (before[i] & 0xFFFFFF)) view.Row(y)[x] |= 0xFF000000;
+}
+
+void TsSkinProvider::PaintNonClient(HDC dc) {
+  if (!FDrawNonClientArea || !Form->HandleAllocated()) return;
+  if (!PaintFrameCache()) return;
+  if (RgnChanged) UpdateRegion();
+  if (dc) {
+    CopyFrameToWindow(dc);
+    return;
+  }
+  HDC wdc = GetWindowDC(Form->Handle());
+  if (!wdc) return;
+  CopyFrameToWindow(wdc);
+  ReleaseDC(Form->Handle(), wdc);
+}
+
+void TsSkinProvider::CopyFrameToWindow(HDC dc) {
+  TBitmap& cache = *FSkinData->FCacheBmp;
+  if (cache.Empty()) return;
+  const int w = cache.Width(), h = cache.Height();
+  const int top = CaptionHeight() > 0 ? HeaderHeight() : BorderHeight();
+  const int left = OffsetX();
+  const TRect cr = Form->ClientRect();
+  const int right = std::max(0, w - left - cr.Width());
+  const int bottom = std::max(0, h - OffsetY() - cr.Height());
+  HDC src = cache.Canvas()->Handle();
+  cache.Canvas()->Lock();
+  BitBlt(dc, 0, 0, w, top, src, 0, 0, SRCCOPY);
+  BitBlt(dc, 0, top, left, h - top, src, 0, top, SRCCOPY);
+  BitBlt(dc, left, h - bottom, w - left - right, bottom, src, left, h - bottom, SRCCOPY);
+  BitBlt(dc, w - right, top, right, h - top, src, w - right, top, SRCCOPY);
+  cache.Canvas()->Unlock();
+}
+
+// ---- region
+
+void TsSkinProvider::CalcCornerRects() {
+  FArOR.clear();
+  TsSkinManager* sm = FSkinData->SkinManager();
+  if (!sm) return;
+  const int w = CaptionWidth(), h = Form->HandleAllocated() ? WindowRectNow().Height() : Form->Height();
+  auto scan = [&](int maskIndex, bool bottoms) {
+    if (!sm->IsValidImgIndex(maskIndex)) return;
+    const TsMaskData& md = sm->ma[size_t(maskIndex)];
+    const TBitmap32* pic = &sm->MaskPicture(maskIndex);
+    if (pic->Empty()) return;
+    const int fw = MaskFrameWidth(md), fh = MaskFrameHeight(md);
+    const int ox = md.R.Left, oy = md.R.Top;
+    auto runs = [&](int srcX, int srcY, int cw, int ch, int dstX, int dstY) {
+      for (int y = 0; y < ch; ++y) {
+        const int sy = oy + srcY + y;
+        if (sy < 0 || sy >= pic->Height()) continue;
+        int start = -1;
+        for (int x = 0; x <= cw; ++x) {
+          const int sx = ox + srcX + x;
+          const bool key = x < cw && sx >= 0 && sx < pic->Width() && (pic->Pixel(sx, sy) & 0xFFFFFF) == 0xFF00FF;
+          if (key && start < 0) start = x;
+          if (!key && start >= 0) {
+            FArOR.push_back(Rect(dstX + start, dstY + y, dstX + x, dstY + y + 1));
+            start = -1;
+          }
+        }
+      }
+    };
+    runs(0, 0, md.WL, md.WT, 0, 0);
+    runs(fw - md.WR, 0, md.WR, md.WT, w - md.WR, 0);
+    if (bottoms) {
+      runs(0, fh - md.WB, md.WL, md.WB, 0, h - md.WB);
+      runs(fw - md.WR, fh - md.WB, md.WR, md.WB, w - md.WR, h - md.WB);
+    }
+  };
+  scan(FSkinData->BorderIndex, true);
+  if (sm->IsValidSkinIndex(TitleSkinIndex())) scan(sm->GetMaskIndex(TitleSkinIndex(), "", "BORDERSMASK"), false);
+}
+
+HRGN TsSkinProvider::MakeFrameRegion() const {
+  if (!Form->HandleAllocated()) return nullptr;
+  const TRect wr = WindowRectNow();
+  if (IsZoomed(Form->Handle())) {
+    const int b = SysBorderWidth();
+    return CreateRectRgn(b, b, wr.Width() - b, wr.Height() - b);
+  }
+  HRGN rgn = CreateRectRgn(0, 0, wr.Width(), wr.Height());
+  for (const TRect& r : FArOR) {
+    HRGN cut = CreateRectRgn(r.Left, r.Top, r.Right, r.Bottom);
+    CombineRgn(rgn, rgn, cut, RGN_DIFF);
+    DeleteObject(cut);
+  }
+  return rgn;
+}
+
+void TsSkinProvider::UpdateRegion() {
+  RgnChanged = false;
+  const HWND wnd = Form->Handle();
+  const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
+  const bool wanted = FDrawNonClientArea && Form->BorderStyle() != TFormBorderStyle::bsNone &&
+                      ((style & WS_THICKFRAME) || (style & WS_CAPTION) || IsIconic(wnd));
+  if (!wanted) {
+    if (FRegionSet) SetWindowRgn(wnd, nullptr, TRUE), ++FRegionApplies;
+    FRegionSet = false;
+    FAppliedRgn.clear();
+    return;
+  }
+  CalcCornerRects();
+  std::vector<TRect> key = FArOR;
+  const TRect wr = WindowRectNow();
+  key.push_back(Rect(0, 0, wr.Width(), wr.Height()));
+  key.push_back(Rect(IsZoomed(wnd), 0, 0, 0));
+  // Applied only when it changes: SetWindowRgn repaints the whole window.
+  if (FRegionSet && key == FAppliedRgn) return;
+  FAppliedRgn = key;
+  FRegionSet = true;
+  ++FRegionApplies;
+  SetWindowRgn(wnd, MakeFrameRegion(), FALSE);
+}
+
+// ---- window procedure
+
+void TsSkinProvider::CallOld(TMessage& m) {
+  if (FLinkId) Form->CallPreviousWindowProc(FLinkId, m);
+}
+
+void TsSkinProvider::CallOldHidden(TMessage& m) {
+  const HWND wnd = Form->Handle();
+  const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
+  const bool hide = FDrawNonClientArea && (style & WS_VISIBLE);
+  // An invisible window is not painted by the system's default handling.
+  if (hide) SetWindowLongPtrW(wnd, GWL_STYLE, style & ~LONG_PTR(WS_VISIBLE));
+  try {
+    CallOld(m);
+  } catch (...) {
+    if (hide) SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) | WS_VISIBLE);
+    throw;
+  }
+  if (hide) SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) | WS_VISIBLE);
+}
+
+void TsSkinProvider::SendFrameRepaint() {
+  if (Form->HandleAllocated()) SendMessageW(Form->Handle(), WM_NCPAINT, 1, 0);
+}
+
+bool TsSkinProvider::HandleSkinCommand(TMessage& m) {
+  const int code = SkinCommandCode(m);
+  TsSkinManager* sm = FSkinData->SkinManager();
+  const bool ours = sm && m.LParam == LPARAM(sm);
+  switch (code) {
+    case SKC_ISSKINNED:
+      m.Result = 1;
+      return true;
+    case SKC_GETPROVIDER:
+      m.Result = IsTrustedSkinCommand(m) ? LRESULT(this) : 0;
+      return true;
+    case SKC_GETMANAGER:
+      m.Result = IsTrustedSkinCommand(m) ? LRESULT(sm) : 0;
+      return true;
+    case SKC_GETAPPLICATION:
+      m.Result = IsTrustedSkinCommand(m) ? LRESULT(Application) : 0;
+      return true;
+    case SKC_GETOFFSET:
+      m.Result = MAKELONG(WORD(OffsetX()), WORD(OffsetY()));
+      return true;
+    case SKC_GETSKINLINK:
+      m.Result = IsTrustedSkinCommand(m) ? LRESULT(FSkinData.get()) : 0;
+      return true;
+    case SKC_BGCHANGED:
+      FSkinData->BGChanged = true;
+      return true;
+    case SKC_GETCOLOR:
+      m.Result = LRESULT(Skinned() ? FSkinData->GetControlColor(0) : ColorToRGB(Form->Color()));
+      return true;
+    case SKC_MOUSELEAVE:
+      SetHotHT(-1);
+      return true;
+    case SKC_SKINSTATE:
+      return ::HandleSkinCommand(m, FSkinData.get());
+    case SKC_GETBACKGROUND: {
+      const LPARAM p = TrustedSkinPointer(m);
+      m.Result = 0;
+      if (!p) return true;
+      auto& req = *reinterpret_cast<TBGRequest*>(p);
+      if (!Skinned() || !FDrawNonClientArea || !PaintFrameCache()) {
+        req.Kind = bgColor;
+        req.Color = Skinned() ? FSkinData->GetControlColor(0) : ColorToRGB(Form->Color());
+        if (req.DrawNow && req.TargetDC) FillDC(req.TargetDC, req.R, req.Color);
+        return true;
+      }
+      // The asker's origin in the client is (OffsetX, OffsetY) further in the whole-window cache.
+      req.Offset.X += OffsetX();
+      req.Offset.Y += OffsetY();
+      req.Kind = bgBitmap;
+      TBitmap& cache = *FSkinData->FCacheBmp;
+      if (req.DrawNow) {
+        if (req.TargetDC) {
+          cache.Canvas()->Lock();
+          BitBlt(req.TargetDC, req.R.Left, req.R.Top, req.R.Width(), req.R.Height(), cache.Canvas()->Handle(),
+                 req.Offset.X, req.Offset.Y, SRCCOPY);
+          cache.Canvas()->Unlock();
+        }
+      } else {
+        req.Bmp = &cache;
+      }
+      return true;
+    }
+    case SKC_SKINLOADED:
+      if (!ours) return false;
+      ::HandleSkinCommand(m, FSkinData.get());
+      FTitleSkinIndex = FCaptionSkinIndex = -1;
+      PrepareForm();
+      FSkinData->BGChanged = true;
+      RgnChanged = true;
+      if (Form->HandleAllocated()) {
+        SendFrameRepaint();
+        RedrawWindow(Form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      }
+      return true;
+    case SKC_SKINREMOVED:
+      if (!ours) return false;
+      ::HandleSkinCommand(m, FSkinData.get());
+      FTitleSkinIndex = FCaptionSkinIndex = -1;
+      UpdateSysMenuStyle(false);
+      if (Form->HandleAllocated()) {
+        SetWindowRgn(Form->Handle(), nullptr, TRUE);
+        FRegionSet = false;
+        FAppliedRgn.clear();
+        if (UseGlobalColor && !FSkinData->CustomColor()) Form->SetColor(clBtnFace);
+        SetWindowPos(Form->Handle(), nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      FSkinData->FCacheBmp->SetSize(0, 0);
+      return true;
+    case SKC_REFRESH:
+      if (!ours) return false;
+      RgnChanged = true;
+      FSkinData->BGChanged = true;
+      if (Form->HandleAllocated() && IsWindowVisible(Form->Handle()))
+        RedrawWindow(Form->Handle(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      return true;
+    case SKC_SETUPDATING:
+      FSkinData->FUpdating = LOWORD(m.WParam) == 1;
+      if (FSkinData->FUpdating) FSkinData->BGChanged = true;
+      return true;
+    case SKC_ISUPDATING:
+      m.Result = FSkinData->FUpdating ? 1 : 0;
+      return true;
+    case SKC_PARENTREADY:
+      if (FSkinData->FUpdating) {
+        FSkinData->FUpdating = false;
+        SendFrameRepaint();
+      }
+      return true;
+    case SKC_TITLECHANGED:
+      if (m.LParam == 1) FSkinData->BGChanged = true;
+      SendFrameRepaint();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TsSkinProvider::NewWndProc(TMessage& m) {
+  if (RTEmpty || !FSkinData) {
+    CallOld(m);
+    return;
+  }
+  if (m.Msg == SM_SKINCMD) {
+    if (!HandleSkinCommand(m)) CallOld(m);
+    return;
+  }
+  if (RTInit && (m.Msg == WM_NCHITTEST || m.Msg == WM_NCPAINT || (m.Msg == CM_VISIBLECHANGED && m.WParam))) {
+    RTInit = false;
+    LoadInit();
+  }
+  if (m.Msg == WM_NCDESTROY) {
+    FLinkId = 0;  // the framework drops the link with the window
+  }
+  if (Form->IsDestroying() || IsDestroying() || !Skinned() || !Form->HandleAllocated()) {
+    CallOld(m);
+    return;
+  }
+  switch (m.Msg) {
+    case WM_NCCREATE:
+      CallOld(m);
+      PrepareForm();
+      return;
+    case WM_NCPAINT:
+      if (!SystemMenu) PrepareForm();
+      if (!FDrawNonClientArea) break;
+      PaintNonClient();
+      m.Result = 0;
+      return;
+    case WM_NCACTIVATE:
+      if (!FDrawNonClientArea) break;
+      Activate(m);
+      return;
+    case WM_SETTEXT:
+      CallOldHidden(m);
+      FSkinData->BGChanged = true;
+      SendFrameRepaint();
+      return;
+    case WM_SETICON:
+      CallOldHidden(m);
+      FSkinData->BGChanged = true;
+      SendFrameRepaint();
+      return;
+    case WM_STYLECHANGED:
+      CallOld(m);
+      return;
+    case WM_ACTIVATE:
+      CallOld(m);
+      if (LOWORD(m.WParam) != WA_INACTIVE && SystemMenu) SystemMenu->UpdateItems(false);
+      return;
+    case WM_SIZE:
+      Resized(m);
+      return;
+    case WM_WINDOWPOSCHANGING:
+      WindowPosChanging(m);
+      CallOld(m);
+      return;
+    case WM_GETMINMAXINFO:
+      MinMaxInfo(m);
+      CallOld(m);
+      return;
+    case WM_ERASEBKGND:
+      if (!DrawClientArea || !Form->Showing()) break;
+      EraseClient(m);
+      return;
+    case WM_PAINT:
+      if (!DrawClientArea || !Form->Showing()) break;
+      {
+        PAINTSTRUCT ps;
+        HDC dc = m.WParam ? HDC(m.WParam) : BeginPaint(Form->Handle(), &ps);
+        PaintClient(dc);
+        if (!m.WParam) EndPaint(Form->Handle(), &ps);
+      }
+      m.Result = 0;
+      return;
+    case WM_SETREDRAW:
+      LockCount = m.WParam ? std::max(0, LockCount - 1) : LockCount + 1;
+      break;
+    case CM_ENABLEDCHANGED:
+      CallOld(m);
+      FSkinData->BGChanged = true;
+      SendFrameRepaint();
+      return;
+    case CM_VISIBLECHANGED:
+      CallOld(m);
+      if (!m.WParam) FSkinData->FCacheBmp->SetSize(0, 0);
+      return;
+    case WM_PRINTCLIENT:
+      m.Result = 0;
+      return;
+    case WM_QUERYENDSESSION:
+      CallOld(m);
+      return;
+    case 0xBC4D:
+    case 0xB04C:
+      m.Result = 0;
+      return;
+    default:
+      if (HandleMouse(m)) return;
+      break;
+  }
+  CallOld(m);
+}
+
+void TsSkinProvider::Activate(TMessage& m) {
+  if (!SystemMenu) PrepareForm();
+  const bool active = m.WParam != 0;
+  const TsGeneralData* gd = FSkinData->Section();
+  if (active != FormActive || (gd && gd->States > 1)) FSkinData->BGChanged = true;
+  FormActive = active;
+  // The system must not draw its caption: lParam -1 asks it to leave the frame alone.
+  TMessage d = m;
+  d.LParam = -1;
+  CallOld(d);
+  m.Result = d.Result;
+  if (!active) SetHotHT(0, false);
+  SendFrameRepaint();
+}
+
+void TsSkinProvider::PaintClient(HDC dc) {
+  const TRect cr = Form->ClientRect();
+  if (PaintFrameCache()) {
+    TBitmap& cache = *FSkinData->FCacheBmp;
+    cache.Canvas()->Lock();
+    BitBlt(dc, 0, 0, cr.Width(), cr.Height(), cache.Canvas()->Handle(), OffsetX(), OffsetY(), SRCCOPY);
+    cache.Canvas()->Unlock();
+  } else {
+    FillDC(dc, cr, FormColor());
+  }
+  // Then what lies on the background: graphic controls and the form's own painting.
+  Form->PaintControls(dc, nullptr);
+  if (Form->OnPaint) {
+    auto* canvas = dynamic_cast<TControlCanvas*>(Form->Canvas());
+    if (canvas) canvas->PaintOn(dc, [this] { Form->OnPaint(Form); });
+  }
+}
+
+void TsSkinProvider::EraseClient(TMessage& m) {
+  HDC dc = HDC(m.WParam);
+  const TRect cr = Form->ClientRect();
+  if (PaintFrameCache()) {
+    TBitmap& cache = *FSkinData->FCacheBmp;
+    cache.Canvas()->Lock();
+    BitBlt(dc, 0, 0, cr.Width(), cr.Height(), cache.Canvas()->Handle(), OffsetX(), OffsetY(), SRCCOPY);
+    cache.Canvas()->Unlock();
+  } else {
+    FillDC(dc, cr, FormColor());
+  }
+  m.Result = 1;
+}
+
+void TsSkinProvider::Resized(TMessage& m) {
+  CallOld(m);
+  const TRect wr = WindowRectNow();
+  TBitmap& cache = *FSkinData->FCacheBmp;
+  if (cache.Width() != wr.Width() || cache.Height() != wr.Height() || m.WParam == SIZE_MAXIMIZED ||
+      m.WParam == SIZE_RESTORED) {
+    FSkinData->BGChanged = true;
+    RgnChanged = true;
+    if (Form->Showing() && IsWindowVisible(Form->Handle())) {
+      SendFrameRepaint();
+      RedrawWindow(Form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      TMessage bg = MakeSkinCommand(SKC_BGCHANGED);
+      BroadcastToControls(Form, bg);
+    }
+  }
+  FLastClientRect = Form->ClientRect();
+}
+
+void TsSkinProvider::SnapTo(WINDOWPOS& pos) {
+  const HWND wnd = Form->Handle();
+  MONITORINFO mi{};
+  mi.cbSize = sizeof(mi);
+  GetMonitorInfoW(MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST), &mi);
+  const RECT area = Form->FormStyle() == TFormStyle::fsStayOnTop ? mi.rcMonitor : mi.rcWork;
+  const TRect wr = WindowRectNow();
+  const int w = wr.Width(), h = wr.Height(), b = SnapBuffer;
+  auto snap = [b](int& p, int edge, int size) {
+    if (std::abs(p + size - edge) < b) p = edge - size;
+  };
+  snap(pos.x, area.right, w);
+  snap(pos.y, area.bottom, h);
+  snap(pos.x, area.left, 0);
+  snap(pos.y, area.top, 0);
+}
+
+void TsSkinProvider::WindowPosChanging(TMessage& m) {
+  auto* pos = reinterpret_cast<WINDOWPOS*>(m.LParam);
+  if (!pos || !ScreenSnap || Form->IsLoading() || IsZoomed(Form->Handle()) || (pos->flags & SWP_NOMOVE) ||
+      (pos->x == 0 && pos->y == 0) || !Form->Showing())
+    return;
+  SnapTo(*pos);
+}
+
+void TsSkinProvider::MinMaxInfo(TMessage& m) {
+  auto* mmi = reinterpret_cast<MINMAXINFO*>(m.LParam);
+  if (!mmi || !FDrawNonClientArea || Form->BorderStyle() == TFormBorderStyle::bsNone || Form->Parent()) return;
+  MONITORINFO mi{};
+  mi.cbSize = sizeof(mi);
+  GetMonitorInfoW(MonitorFromWindow(Form->Handle(), MONITOR_DEFAULTTONEAREST), &mi);
+  const RECT area = Form->FormStyle() == TFormStyle::fsStayOnTop ? mi.rcMonitor : mi.rcWork;
+  const int a = SysBorderWidth();
+  mmi->ptMaxPosition = {area.left - mi.rcMonitor.left - a, area.top - mi.rcMonitor.top - a};
+  mmi->ptMaxSize = {area.right - area.left + 2 * a, area.bottom - area.top + 2 * a};
+}
+
+// ---- automatic provider
+
+namespace {
+
+bool ExcludedClass(const String& name) { return name == "TApplication" || name == "TfcPopup"; }
+
+void AutoSkinForm(TsSkinManager* manager, HWND wnd) {
+  if (!manager || !Screen || !wnd || !IsWindow(wnd)) return;
+  if (IsSkinAware(wnd)) return;
+  const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
+  if ((style & WS_POPUP) && !(style & WS_BORDER)) return;
+  for (int i = Screen->FormCount() - 1; i >= 0; --i) {
+    TCustomForm* form = Screen->Forms(i);
+    if (!form || form->IsDestroying() || !form->HandleAllocated() || form->Handle() != wnd) continue;
+    if ((form->Tag & -98) == -98) return;
+    if (form->IsLoading()) return;
+    if (ExcludedClass(form->ClassName())) return;
+    if (!manager->SkinningRules().Contains(srStdForms)) return;
+    for (int c = 0; c < form->ComponentCount(); ++c)
+      if (dynamic_cast<TsSkinProvider*>(form->Components(c))) return;
+    TsSkinProvider* p = TsSkinProvider::CreateRT(form);
+    p->UseGlobalColor = false;
+    p->MakeSkinMenu = false;
+    if (acCompositionEnabled()) {
+      RedrawWindow(wnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_ERASE | RDW_INVALIDATE);
+      SendMessageW(wnd, WM_NCPAINT, 1, 0);
+    } else {
+      UpdateWindow(wnd);
+      RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_ALLCHILDREN | RDW_ERASE | RDW_INVALIDATE);
+    }
+    return;
+  }
+}
+
+}  // namespace
+
+void InstallFormSkinning() { acAutoSkinForm = AutoSkinForm; }
+
+TsSkinProvider* ProviderOf(TCustomForm* form) {
+  if (!form) return nullptr;
+  for (int c = 0; c < form->ComponentCount(); ++c)
+    if (auto* p = dynamic_cast<TsSkinProvider*>(form->Components(c)); p && !p->RTEmpty) return p;
+  return nullptr;
+}
