@@ -41,6 +41,7 @@ TacSBAnimation::TacSBAnimation(TsSkinProvider* owner, TsCaptionButton* button)
 
 TacSBAnimation::~TacSBAnimation() {
   if (FTimer && FTimer->Enabled()) --RunningFades;
+  if (PBtnData && PBtnData->Timer == this) PBtnData->Timer = nullptr;
   if (AForm) DestroyWindow(AForm);
 }
 
@@ -52,10 +53,11 @@ void TacSBAnimation::MakeImg(int state) {
   TBitmap& cache = *FOwner->SkinData()->FCacheBmp;
   const TPixelView dst = PixelView(*ABmp);
   // The title ground under the button, then its state picture.
-  if (!FOwner->TempBmp->Empty()) {
-    const int tx = cache.Width() - FOwner->TempBmp->Width();
-    CopyRect32(dst, 0, 0, PixelView(*FOwner->TempBmp), OffsetRect(r, -tx, 0));
-  }
+  const TacFramePainter& painter = FOwner->FPainter;
+  if (!painter.TempBmp.Empty())
+    CopyRect32(dst, 0, 0, TPixelView::ReadOnly(painter.TempBmp),
+               OffsetRect(r, -painter.TempBmpOrigin.X, -painter.TempBmpOrigin.Y));
+  (void)cache;
   if (sm->IsValidImgIndex(PBtnData->ImageIndex))
     DrawMaskImage(dst, TPoint(), state, TCacheInfo(), sm->ma[size_t(PBtnData->ImageIndex)], 1);
   for (int y = 0; y < dst.Height; ++y)
@@ -90,7 +92,13 @@ void TacSBAnimation::UpdateForm(int alpha) {
   SetWindowPos(AForm, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
+void TacSBAnimation::Sync() { PBtnData->Timer = CurrentState >= 0 ? this : nullptr; }
+
 void TacSBAnimation::StartAnimation(int newState, bool toUp) {
+  struct TSyncAtEnd {
+    TacSBAnimation* A;
+    ~TSyncAtEnd() { A->Sync(); }
+  } sync{this};
   if (newState == CurrentState) return;
   const bool wasShown = CurrentState > 0;
   CurrentState = newState;
@@ -131,6 +139,10 @@ void TacSBAnimation::StartAnimation(int newState, bool toUp) {
 }
 
 void TacSBAnimation::OnAnimTimer() {
+  struct TSyncAtEnd {
+    TacSBAnimation* A;
+    ~TSyncAtEnd() { A->Sync(); }
+  } sync{this};
   if (Up) {
     if (CurrentLevel < MaxIterations) {
       UpdateForm(std::min(Step() * CurrentLevel, 255));
@@ -161,6 +173,7 @@ void TacSBAnimation::Finish() {
   if (AForm) DestroyWindow(AForm);
   AForm = nullptr;
   ABmp.reset();
+  Sync();
 }
 
 void FreeAnimation(TacSBAnimation*& timer) {

@@ -38,6 +38,8 @@ private:
   void MakeImg(int state);
   void UpdateForm(int alpha);
   void Finish();
+  // The button names its fade only while a picture is shown.
+  void Sync();
   TsSkinProvider* FOwner;
   TTimer* FTimer = nullptr;
 };

@@ -66,7 +66,6 @@ void TsSkinProvider::Init(TCustomForm* form) {
   FSkinData = std::make_unique<TsCommonData>(this, true);
   FSkinData->SetSkinSection("FORM");
   FSkinData->COC = 224;
-  TempBmp = CreateCacheBitmap();
   FLinkId = Form->AttachWindowProc([this](TMessage& m) { NewWndProc(m); });
   RegisterSkinnedForm(Form);
   FormActive = Form->HandleAllocated() && GetActiveWindow() == Form->Handle();
@@ -77,7 +76,7 @@ TsSkinProvider::~TsSkinProvider() = default;
 void TsSkinProvider::BeforeDestruction() {
   if (!RTEmpty && Form) {
     SetHotHT(0, false);
-    for (TsCaptionButton* b : {&ButtonClose, &ButtonMax, &ButtonMin, &ButtonHelp}) FreeAnimation(b->Timer);
+    for (TacSBAnimation*& a : FAnims) FreeAnimation(a);
     if (FLinkId) Form->DetachWindowProc(FLinkId);
     FLinkId = 0;
     UnregisterSkinnedForm(Form);
@@ -116,9 +115,9 @@ void TsSkinProvider::PrepareForm() {
   SystemMenu->Generate();
   UpdateSysMenuStyle(FDrawNonClientArea);
   FSkinData->UpdateIndexes();
-  FTitleSkinIndex = -1;
-  FCaptionSkinIndex = sm->GetSkinIndex("CAPTION");
-  InitButtonImages();
+  FillWnd();
+  FLayout.UpdateIndexes();
+  FLayout.InitButtonImages();
   RgnChanged = true;
   FSkinData->BGChanged = true;
   if (!Form->IsLoading() && !Form->IsDestroying() && UseGlobalColor && !FSkinData->CustomColor())
@@ -162,29 +161,6 @@ TRect TsSkinProvider::WindowRectNow() const {
   return RectOf(r);
 }
 
-int TsSkinProvider::SysBorderWidth() const {
-  if (!Form->HandleAllocated()) return 0;
-  const LONG_PTR style = GetWindowLongPtrW(Form->Handle(), GWL_STYLE);
-  if (style & WS_THICKFRAME) return GetSystemMetrics(SM_CXFRAME);
-  if (style & WS_BORDER) return GetSystemMetrics(SM_CXDLGFRAME);
-  return 0;
-}
-
-int TsSkinProvider::BorderWidth() const { return SysBorderWidth(); }
-int TsSkinProvider::BorderHeight() const { return SysBorderWidth(); }
-
-int TsSkinProvider::CaptionHeight() const {
-  if (!Form->HandleAllocated()) return 0;
-  const HWND wnd = Form->Handle();
-  const bool iconic = IsIconic(wnd);
-  const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
-  if (!iconic && (Form->BorderStyle() == TFormBorderStyle::bsNone || (style & WS_CAPTION) != WS_CAPTION)) return 0;
-  const bool tool = Form->BorderStyle() == TFormBorderStyle::bsToolWindow ||
-                    Form->BorderStyle() == TFormBorderStyle::bsSizeToolWin;
-  static const int small = GetSystemMetrics(SM_CYSMCAPTION), large = GetSystemMetrics(SM_CYCAPTION);
-  return tool && !iconic ? small : large;
-}
-
 // Offsets come from the real window and client rectangles (WM_NCCALCSIZE is the system's).
 int TsSkinProvider::OffsetX() const {
   if (!Form->HandleAllocated()) return 0;
@@ -200,69 +176,116 @@ int TsSkinProvider::OffsetY() const {
   return p.y - WindowRectNow().Top;
 }
 
-int TsSkinProvider::HeaderHeight() const {
-  if (CaptionHeight() == 0) return BorderHeight();
-  return std::max(0, OffsetY());
-}
-
-int TsSkinProvider::CaptionWidth() const {
-  if (!Form->HandleAllocated()) return Form->Width();
-  return WindowRectNow().Width();
-}
-
-TColor TsSkinProvider::FormColor() const {
-  const TsGeneralData* gd = FSkinData->Section();
-  if (gd && !FSkinData->CustomColor()) return FormActive && gd->States > 1 ? gd->Props[1].Color : gd->Props[0].Color;
-  return ColorToRGB(Form->Color());
-}
-
-int TsSkinProvider::TitleSkinIndex() {
-  if (FTitleSkinIndex < 0)
-    if (TsSkinManager* sm = FSkinData->SkinManager())
-      FTitleSkinIndex = sm->GetSkinIndex(TitleSkin.empty() ? String("FORMTITLE") : TitleSkin);
-  return FTitleSkinIndex;
-}
-
-bool TsSkinProvider::HasSysMenuIcon() const {
-  return Form->BorderIcons().Contains(biSystemMenu) && Form->HandleAllocated() &&
-         GetSystemMenu(Form->Handle(), FALSE) != nullptr;
-}
-
-bool TsSkinProvider::IconVisible() const {
-  const auto bs = Form->BorderStyle();
-  return ShowAppIcon && (bs == TFormBorderStyle::bsSingle || bs == TFormBorderStyle::bsSizeable) && HasSysMenuIcon();
+void TsSkinProvider::FillWnd() {
+  TacFrameWindow& w = FLayout.Wnd;
+  TsSkinManager* sm = FSkinData->SkinManager();
+  FLayout.Skin = sm;
+  FLayout.SkinSection = FSkinData->SkinSection();
+  FLayout.TitleSkin = TitleSkin;
+  w.BorderStyle = TacBorderStyle(int(Form->BorderStyle()));
+  const auto bi = Form->BorderIcons();
+  w.BorderIcons = {bi.Contains(biSystemMenu), bi.Contains(biMinimize), bi.Contains(biMaximize), bi.Contains(biHelp)};
+  w.DrawNonClientArea = FDrawNonClientArea;
+  w.ShowAppIcon = ShowAppIcon;
+  w.GripMode = GripMode;
+  w.CaptionAlignment = TacAlignment(int(CaptionAlignment));
+  w.Active = FormActive;
+  w.CustomColor = FSkinData->CustomColor();
+  w.Color = ColorToRGB(Form->Color());
+  w.IsMainForm = Application && Application->MainForm() == Form;
+  w.MainFormOnTaskBar = Application && Application->MainFormOnTaskBar;
+  w.HasConstraints = Form->Constraints.MinWidth || Form->Constraints.MinHeight || Form->Constraints.MaxWidth ||
+                     Form->Constraints.MaxHeight;
+  w.CxFrame = GetSystemMetrics(SM_CXFRAME);
+  w.CyCaption = GetSystemMetrics(SM_CYCAPTION);
+  w.CySmCaption = GetSystemMetrics(SM_CYSMCAPTION);
+  if (!Form->HandleAllocated()) return;
+  const HWND wnd = Form->Handle();
+  const TRect wr = WindowRectNow();
+  w.Width = wr.Width();
+  w.Height = wr.Height();
+  const int ox = OffsetX(), oy = OffsetY();
+  RECT cr{};
+  GetClientRect(wnd, &cr);
+  w.ClientRect = Rect(ox, oy, ox + cr.right, oy + cr.bottom);
+  const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
+  w.WsCaption = (style & WS_CAPTION) == WS_CAPTION;
+  w.WsThickFrame = (style & WS_THICKFRAME) != 0;
+  w.WsBorder = (style & WS_BORDER) != 0;
+  w.FrameWidth = w.WsThickFrame ? GetSystemMetrics(SM_CXFRAME) : w.WsBorder ? GetSystemMetrics(SM_CXDLGFRAME) : 0;
+  w.IsChild = (style & WS_CHILD) != 0 || Form->Parent();
+  HMENU menu = GetSystemMenu(wnd, FALSE);
+  w.HasSystemMenu = menu != nullptr;
+  const UINT st = menu ? GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) : UINT(-1);
+  w.ScClosePresent = st != UINT(-1);
+  w.ScCloseDisabled = w.ScClosePresent && (st & (MF_DISABLED | MF_GRAYED));
+  w.Minimized = IsIconic(wnd);
+  w.Maximized = IsZoomed(wnd);
+  w.RightToLeft = (GetWindowLongPtrW(wnd, GWL_EXSTYLE) & WS_EX_RTLREADING) != 0;
+  // The caption measured with the caption font.
+  if (!FCaptionFontSet) {
+    NONCLIENTMETRICSW ncm{};
+    ncm.cbSize = sizeof(ncm);
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);
+    FCaptionFont.SetHandle(CreateFontIndirectW(&ncm.lfCaptionFont));
+    FCaptionFontSet = true;
+  }
+  const std::wstring text = ToWide(Form->Caption());
+  w.CaptionTextWidth = w.CaptionTextHeight = 0;
+  if (!text.empty()) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, FCaptionFont.Handle());
+    RECT r{0, 0, 0, 0};
+    DrawTextW(dc, text.c_str(), int(text.size()), &r, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    w.CaptionTextWidth = r.right;
+    w.CaptionTextHeight = r.bottom;
+  }
 }
 
 // ---- painting
 
+TacFrameHooks TsSkinProvider::Hooks() {
+  TacFrameHooks h;
+  h.DrawCaptionText = [this](const TPixelView& picture, const TRect& rect, uint32_t flags, bool added) {
+    if (!added) RenderTextBlack(picture, rect, Form->Caption(), &FCaptionFont, flags);
+  };
+  h.DrawTitleIcon = [this](const TPixelView&, const TRect& r) {
+    HICON icon = HICON(SendMessageW(Form->Handle(), WM_GETICON, ICON_SMALL, 0));
+    if (!icon) icon = HICON(SendMessageW(Form->Handle(), WM_GETICON, ICON_BIG, 0));
+    if (!icon && Application) icon = HICON(SendMessageW(Application->Handle(), WM_GETICON, 2 /* ICON_SMALL2 */, 0));
+    if (!icon) icon = LoadIconW(nullptr, IDI_APPLICATION);
+    TBitmap& cache = *FSkinData->FCacheBmp;
+    cache.Canvas()->Lock();
+    DrawIconEx(cache.Canvas()->Handle(), r.Left, r.Top, icon, r.Width(), r.Height(), 0, nullptr, DI_NORMAL);
+    cache.Canvas()->Unlock();
+    GdiFlush();
+  };
+  h.PaintClient = [this](const TPixelView&, TPoint origin) {
+    if (!Form->OnPaint) return;
+    TBitmap& cache = *FSkinData->FCacheBmp;
+    cache.Canvas()->Lock();
+    PaintFormOnPaint(cache.Canvas()->Handle(), origin);
+    cache.Canvas()->Unlock();
+    GdiFlush();
+  };
+  return h;
+}
+
 bool TsSkinProvider::PaintFrameCache() {
   TsSkinManager* sm = FSkinData->SkinManager();
   if (!sm || !Skinned() || !Form->HandleAllocated()) return false;
-  const int w = CaptionWidth(), h = WindowRectNow().Height();
-  if (w <= 0 || h <= 0) return false;
+  FillWnd();
+  const TPoint size = FLayout.CacheSize();
+  if (size.X <= 0 || size.Y <= 0) return false;
   TBitmap& cache = *FSkinData->FCacheBmp;
-  if (!FSkinData->BGChanged && cache.Width() == w && cache.Height() == h) return true;
-  if (cache.Width() != w || cache.Height() != h) cache.SetSize(w, h);
-  CalcItems();
-  RgnChanged = true;
-  const int state = FormActive ? 1 : 0;
-  const TPixelView view = FSkinData->CacheView();
-  TCacheInfo ci;
-  ci.FillColor = clFuchsia;
-  PaintSectionByIndex(FSkinData->SkinIndex, FSkinData->SkinSection(), ci, state, Rect(0, 0, w, h), TPoint(), view, sm);
-  const int cap = CaptionHeight(), frame = SysBorderWidth();
-  if (cap > 0 && FDrawNonClientArea) {
-    const TRect title = Rect(0, 0, w, frame + cap);
-    PaintSectionByIndex(TitleSkinIndex(), "FORMTITLE", ci, state, title, TPoint(), view, sm);
-    DrawCaption(cache);
-    // The strip under the buttons, so one button can be redrawn on clean ground.
-    const int tw = std::min(w, frame + ButtonsAreaWidth() + 10);
-    TempBmp->SetSize(tw, frame + cap);
-    CopyRect32(PixelView(*TempBmp), 0, 0, view, Rect(w - tw, 0, w, frame + cap));
-    for (TsCaptionButton* b : {&ButtonClose, &ButtonMax, &ButtonMin, &ButtonHelp}) DrawButton(*b, cache, false);
-  }
+  if (!FSkinData->BGChanged && !FPainter.BGChanged && cache.Width() == size.X && cache.Height() == size.Y) return true;
+  if (cache.Width() != size.X || cache.Height() != size.Y) cache.SetSize(size.X, size.Y);
+  FPainter.BGChanged = true;
+  if (!FPainter.PaintFrameCache(FLayout, FSkinData->CacheView(), Hooks())) return false;
   FSkinData->BGChanged = false;
-  if (Form->OnPaint) PaintFormOnPaint(cache.Canvas()->Handle(), TPoint(OffsetX(), OffsetY()));
+  RgnChanged = true;
   FirstInitialized = true;
   return true;
 }
@@ -276,61 +299,6 @@ void TsSkinProvider::PaintFormOnPaint(HDC dc, TPoint origin) {
   IntersectClipRect(dc, 0, 0, cr.Width(), cr.Height());
   canvas->PaintOn(dc, [this] { Form->OnPaint(Form); });
   RestoreDC(dc, saved);
-}
-
-void TsSkinProvider::DrawCaption(TBitmap& bmp) {
-  const int frame = SysBorderWidth(), cap = CaptionHeight();
-  TsSkinManager* sm = FSkinData->SkinManager();
-  TRect r;
-  r.Left = frame + (IconVisible() ? FIconRect.Width() : 0) + sm->CommonSkinData.BILeftMargin + 4 +
-           (FCaptionSkinIndex >= 0 ? 2 : 0);
-  r.Right = bmp.Width() - ButtonsAreaWidth() - 12;
-  r.Top = frame;
-  r.Bottom = frame + cap;
-  const String text = Form->Caption();
-  if (r.Width() <= 0 || text.empty()) return;
-  NONCLIENTMETRICSW ncm{};
-  ncm.cbSize = sizeof(ncm);
-  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);
-  LOGFONTW lf = Form->BorderStyle() == TFormBorderStyle::bsToolWindow ? ncm.lfSmCaptionFont : ncm.lfCaptionFont;
-  HFONT font = CreateFontIndirectW(&lf);
-  const int ti = TitleSkinIndex();
-  TColor color = clBlack;
-  if (sm->IsValidSkinIndex(ti)) {
-    const auto& gd = sm->gd[size_t(ti)];
-    color = FormActive && gd.States > 1 ? gd.HotFontColor.Color : gd.FontColor.Color;
-  }
-  const std::wstring wtext = ToWide(text);
-  UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
-  HDC dc = bmp.Canvas()->Handle();
-  bmp.Canvas()->Lock();
-  HGDIOBJ old = SelectObject(dc, font);
-  RECT calc{0, 0, 0, 0};
-  DrawTextW(dc, wtext.c_str(), int(wtext.size()), &calc, flags | DT_CALCRECT);
-  if (CaptionAlignment == taCenter) {
-    const int l = std::max(r.Left, r.Left + (r.Width() - int(calc.right) - 4) / 2);
-    r.Right = std::min(l + int(calc.right), r.Right);
-    r.Left = l;
-  } else if (CaptionAlignment == taRightJustify && r.Right - (calc.right + 4) > r.Left) {
-    r.Left = r.Right - (calc.right + 4);
-  }
-  // The text is clipped to its rectangle so a narrow window keeps its buttons clean.
-  RECT rr{r.Left, r.Top, r.Right, r.Bottom};
-  const TPixelView view = PixelView(bmp);
-  std::vector<uint32_t> before;
-  for (int y = std::max(0, r.Top); y < std::min(view.Height, r.Bottom); ++y)
-    for (int x = std::max(0, r.Left); x < std::min(view.Width, r.Right); ++x) before.push_back(view.Row(y)[x]);
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, ColorToRGB(color));
-  DrawTextW(dc, wtext.c_str(), int(wtext.size()), &rr, flags);
-  SelectObject(dc, old);
-  bmp.Canvas()->Unlock();
-  DeleteObject(font);
-  GdiFlush();
-  size_t i = 0;
-  for (int y = std::max(0, r.Top); y < std::min(view.Height, r.Bottom); ++y)
-    for (int x = std::max(0, r.Left); x < std::min(view.Width, r.Right); ++x, ++i)
-      if ((view.Row(y)[x] & 0xFFFFFF) != (before[i] & 0xFFFFFF)) view.Row(y)[x] |= 0xFF000000;
 }
 
 void TsSkinProvider::PaintNonClient(HDC dc) {
@@ -347,15 +315,14 @@ void TsSkinProvider::PaintNonClient(HDC dc) {
   ReleaseDC(Form->Handle(), wdc);
 }
 
+// Four strips: the client area is never touched.
 void TsSkinProvider::CopyFrameToWindow(HDC dc) {
   TBitmap& cache = *FSkinData->FCacheBmp;
   if (cache.Empty()) return;
   const int w = cache.Width(), h = cache.Height();
-  const int top = CaptionHeight() > 0 ? HeaderHeight() : BorderHeight();
-  const int left = OffsetX();
-  const TRect cr = Form->ClientRect();
-  const int right = std::max(0, w - left - cr.Width());
-  const int bottom = std::max(0, h - OffsetY() - cr.Height());
+  const TRect c = FLayout.Wnd.ClientRect;
+  const int top = std::clamp(int(c.Top), 0, h), left = std::clamp(int(c.Left), 0, w);
+  const int right = std::clamp(w - int(c.Right), 0, w), bottom = std::clamp(h - int(c.Bottom), 0, h);
   HDC src = cache.Canvas()->Handle();
   cache.Canvas()->Lock();
   BitBlt(dc, 0, 0, w, top, src, 0, 0, SRCCOPY);
@@ -367,55 +334,14 @@ void TsSkinProvider::CopyFrameToWindow(HDC dc) {
 
 // ---- region
 
-void TsSkinProvider::CalcCornerRects() {
-  FArOR.clear();
-  TsSkinManager* sm = FSkinData->SkinManager();
-  if (!sm) return;
-  const int w = CaptionWidth(), h = Form->HandleAllocated() ? WindowRectNow().Height() : Form->Height();
-  auto scan = [&](int maskIndex, bool bottoms) {
-    if (!sm->IsValidImgIndex(maskIndex)) return;
-    const TsMaskData& md = sm->ma[size_t(maskIndex)];
-    const TBitmap32* pic = &sm->MaskPicture(maskIndex);
-    if (pic->Empty()) return;
-    const int fw = MaskFrameWidth(md), fh = MaskFrameHeight(md);
-    const int ox = md.R.Left, oy = md.R.Top;
-    auto runs = [&](int srcX, int srcY, int cw, int ch, int dstX, int dstY) {
-      for (int y = 0; y < ch; ++y) {
-        const int sy = oy + srcY + y;
-        if (sy < 0 || sy >= pic->Height()) continue;
-        int start = -1;
-        for (int x = 0; x <= cw; ++x) {
-          const int sx = ox + srcX + x;
-          const bool key = x < cw && sx >= 0 && sx < pic->Width() && (pic->Pixel(sx, sy) & 0xFFFFFF) == 0xFF00FF;
-          if (key && start < 0) start = x;
-          if (!key && start >= 0) {
-            FArOR.push_back(Rect(dstX + start, dstY + y, dstX + x, dstY + y + 1));
-            start = -1;
-          }
-        }
-      }
-    };
-    runs(0, 0, md.WL, md.WT, 0, 0);
-    runs(fw - md.WR, 0, md.WR, md.WT, w - md.WR, 0);
-    if (bottoms) {
-      runs(0, fh - md.WB, md.WL, md.WB, 0, h - md.WB);
-      runs(fw - md.WR, fh - md.WB, md.WR, md.WB, w - md.WR, h - md.WB);
-    }
-  };
-  scan(FSkinData->BorderIndex, true);
-  if (sm->IsValidSkinIndex(TitleSkinIndex())) scan(sm->GetMaskIndex(TitleSkinIndex(), "", "BORDERSMASK"), false);
-}
-
-HRGN TsSkinProvider::MakeFrameRegion() const {
-  if (!Form->HandleAllocated()) return nullptr;
-  const TRect wr = WindowRectNow();
-  if (IsZoomed(Form->Handle())) {
-    const int b = SysBorderWidth();
-    return CreateRectRgn(b, b, wr.Width() - b, wr.Height() - b);
-  }
-  HRGN rgn = CreateRectRgn(0, 0, wr.Width(), wr.Height());
-  for (const TRect& r : FArOR) {
-    HRGN cut = CreateRectRgn(r.Left, r.Top, r.Right, r.Bottom);
+HRGN TsSkinProvider::MakeFrameRegion() {
+  FillWnd();
+  const TacFrameRegion r = ::MakeFrameRegion(FLayout);
+  FArOR = r.Cuts;
+  if (r.Remove || r.Keep) return nullptr;
+  HRGN rgn = CreateRectRgn(r.Bounds.Left, r.Bounds.Top, r.Bounds.Right, r.Bounds.Bottom);
+  for (const TRect& c : r.Cuts) {
+    HRGN cut = CreateRectRgn(c.Left, c.Top, c.Right, c.Bottom);
     CombineRgn(rgn, rgn, cut, RGN_DIFF);
     DeleteObject(cut);
   }
@@ -424,22 +350,21 @@ HRGN TsSkinProvider::MakeFrameRegion() const {
 
 void TsSkinProvider::UpdateRegion() {
   RgnChanged = false;
+  FPainter.RgnChanged = false;
   const HWND wnd = Form->Handle();
-  const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
-  const bool wanted = FDrawNonClientArea && Form->BorderStyle() != TFormBorderStyle::bsNone &&
-                      ((style & WS_THICKFRAME) || (style & WS_CAPTION) || IsIconic(wnd));
-  if (!wanted) {
+  FillWnd();
+  const TacFrameRegion r = ::MakeFrameRegion(FLayout);
+  if (r.Keep) return;
+  if (r.Remove) {
     if (FRegionSet) SetWindowRgn(wnd, nullptr, TRUE), ++FRegionApplies;
     FRegionSet = false;
     FAppliedRgn.clear();
+    FArOR.clear();
     return;
   }
-  CalcCornerRects();
-  std::vector<TRect> key = FArOR;
-  const TRect wr = WindowRectNow();
-  key.push_back(Rect(0, 0, wr.Width(), wr.Height()));
-  key.push_back(Rect(IsZoomed(wnd), 0, 0, 0));
-  // Applied only when it changes: SetWindowRgn repaints the whole window.
+  std::vector<TRect> key = r.Cuts;
+  key.push_back(r.Bounds);
+  // Applied only when it changes: a new region repaints the whole window.
   if (FRegionSet && key == FAppliedRgn) return;
   FAppliedRgn = key;
   FRegionSet = true;
@@ -499,7 +424,7 @@ bool TsSkinProvider::HandleSkinCommand(TMessage& m) {
       FSkinData->BGChanged = true;
       return true;
     case SKC_GETCOLOR:
-      m.Result = LRESULT(Skinned() ? FSkinData->GetControlColor(0) : ColorToRGB(Form->Color()));
+      m.Result = LRESULT(Skinned() ? FLayout.FormColor() : ColorToRGB(Form->Color()));
       return true;
     case SKC_MOUSELEAVE:
       SetHotHT(-1);
@@ -537,7 +462,6 @@ bool TsSkinProvider::HandleSkinCommand(TMessage& m) {
     case SKC_SKINLOADED:
       if (!ours) return false;
       ::HandleSkinCommand(m, FSkinData.get());
-      FTitleSkinIndex = FCaptionSkinIndex = -1;
       PrepareForm();
       FSkinData->BGChanged = true;
       RgnChanged = true;
@@ -549,7 +473,6 @@ bool TsSkinProvider::HandleSkinCommand(TMessage& m) {
     case SKC_SKINREMOVED:
       if (!ours) return false;
       ::HandleSkinCommand(m, FSkinData.get());
-      FTitleSkinIndex = FCaptionSkinIndex = -1;
       UpdateSysMenuStyle(false);
       if (Form->HandleAllocated()) {
         SetWindowRgn(Form->Handle(), nullptr, TRUE);
@@ -714,13 +637,13 @@ void TsSkinProvider::Activate(TMessage& m) {
 
 void TsSkinProvider::PaintClient(HDC dc) {
   const TRect cr = Form->ClientRect();
-  if (PaintFrameCache()) {
+  if (PaintFrameCache() && !FSkinData->FCacheBmp->Empty()) {
     TBitmap& cache = *FSkinData->FCacheBmp;
     cache.Canvas()->Lock();
     BitBlt(dc, 0, 0, cr.Width(), cr.Height(), cache.Canvas()->Handle(), OffsetX(), OffsetY(), SRCCOPY);
     cache.Canvas()->Unlock();
   } else {
-    FillDC(dc, cr, FormColor());
+    FillDC(dc, cr, FLayout.FormColor());
   }
   // Then what lies on the background: graphic controls and the form's own painting.
   Form->PaintControls(dc, nullptr);
@@ -733,13 +656,13 @@ void TsSkinProvider::PaintClient(HDC dc) {
 void TsSkinProvider::EraseClient(TMessage& m) {
   HDC dc = HDC(m.WParam);
   const TRect cr = Form->ClientRect();
-  if (PaintFrameCache()) {
+  if (PaintFrameCache() && !FSkinData->FCacheBmp->Empty()) {
     TBitmap& cache = *FSkinData->FCacheBmp;
     cache.Canvas()->Lock();
     BitBlt(dc, 0, 0, cr.Width(), cr.Height(), cache.Canvas()->Handle(), OffsetX(), OffsetY(), SRCCOPY);
     cache.Canvas()->Unlock();
   } else {
-    FillDC(dc, cr, FormColor());
+    FillDC(dc, cr, FLayout.FormColor());
   }
   m.Result = 1;
 }
@@ -794,7 +717,7 @@ void TsSkinProvider::MinMaxInfo(TMessage& m) {
   mi.cbSize = sizeof(mi);
   GetMonitorInfoW(MonitorFromWindow(Form->Handle(), MONITOR_DEFAULTTONEAREST), &mi);
   const RECT area = Form->FormStyle() == TFormStyle::fsStayOnTop ? mi.rcMonitor : mi.rcWork;
-  const int a = SysBorderWidth();
+  const int a = FLayout.FrameWidth();
   mmi->ptMaxPosition = {area.left - mi.rcMonitor.left - a, area.top - mi.rcMonitor.top - a};
   mmi->ptMaxSize = {area.right - area.left + 2 * a, area.bottom - area.top + 2 * a};
 }

@@ -2,6 +2,7 @@
 // buttons from one whole-window cache, answers the non-client messages and
 // the skin commands of the form, and shows the skinned system menu.
 #pragma once
+#include "frames/sFramePaint.h"
 #include "framework/Forms.h"
 #include "paint/sCommonData.h"
 #include "skin/sSkinManager.h"
@@ -25,18 +26,6 @@ TacDwmApi& acDwm();
 bool acCompositionEnabled();
 
 
-enum TacGripMode { gmNone, gmRightBottom };
-
-// One caption button.
-struct TsCaptionButton {
-  int State = 0;  // 0 normal, 1 hot, 2 pressed
-  int ImageIndex = -1;
-  TRect Rect;
-  bool HaveAlignment = false;
-  int GlowID = -1;
-  TacSBAnimation* Timer = nullptr;
-  unsigned HitCode = 0;
-};
 
 class TsSkinProvider : public TComponent {
 public:
@@ -55,7 +44,7 @@ public:
   bool DrawClientArea = true;
   bool DrawNonClientArea() const { return FDrawNonClientArea; }
   void SetDrawNonClientArea(bool value);
-  TacGripMode GripMode = gmNone;
+  TacGripMode GripMode = TacGripMode::gmNone;
   bool MakeSkinMenu = false;
   bool ScreenSnap = false;
   int SnapBuffer = 10;
@@ -71,39 +60,30 @@ public:
   bool RTEmpty = false;
   bool FirstInitialized = false;
   bool RgnChanged = true;
-  int FTitleSkinIndex = -1;
-  int FCaptionSkinIndex = -1;
-  int CurrentHT = 0;
-  int BigButtons = 0;
-  TsCaptionButton ButtonMin, ButtonMax, ButtonClose, ButtonHelp;
-  std::unique_ptr<TBitmap> TempBmp;
   TsSystemMenu* SystemMenu = nullptr;
-  TRect FIconRect;
-  int VCenter = 0;
   int LockCount = 0;
+  // Frame geometry and button state (window-free half) and the cache painter.
+  TacFrameLayout FLayout;
+  TacFramePainter FPainter;
+  TsCaptionButton& ButtonClose = FLayout.ButtonClose;
+  TsCaptionButton& ButtonMax = FLayout.ButtonMax;
+  TsCaptionButton& ButtonMin = FLayout.ButtonMin;
+  TsCaptionButton& ButtonHelp = FLayout.ButtonHelp;
+  int CurrentHT() const { return FLayout.CurrentHT; }
 
   // ---- operations
   void PrepareForm();
   void LoadInit();
   bool Skinned() const;
-  // The system frame width of the window and the caption height.
-  int SysBorderWidth() const;
-  int BorderWidth() const;
-  int BorderHeight() const;
-  int CaptionHeight() const;
-  int HeaderHeight() const;
-  int CaptionWidth() const;
+  // Client offsets in the window, from the real window and client rectangles.
   int OffsetX() const;
   int OffsetY() const;
-  TColor FormColor() const;
-  int TitleSkinIndex();
-  bool IconVisible() const;
   // Repaints the cache when stale; true when it holds the whole window.
   bool PaintFrameCache();
   void PaintNonClient(HDC dc = nullptr);
   void CopyFrameToWindow(HDC dc);
-  // The window's region from the cut-out rows; nil for a plain rectangle.
-  HRGN MakeFrameRegion() const;
+  // The window's region (nil: none).
+  HRGN MakeFrameRegion();
   void UpdateRegion();
   int HitTest(TPoint screenPoint);
   void SetHotHT(int code, bool repaint = true);
@@ -115,20 +95,15 @@ public:
   // The window-procedure link; passes what it leaves on to OldWndProc.
   void NewWndProc(TMessage& m);
 
-  // The button rules (also the system menu's).
-  bool VisibleMax() const;
-  bool VisibleMin() const;
-  bool EnabledClose() const;
-  bool EnabledMax() const;
-  bool EnabledMin() const;
-  bool HasSysMenuIcon() const;
-  int ButtonsAreaWidth() const;
-  void CalcItems();
+  // Measures the real window into FLayout.Wnd.
+  void FillWnd();
 
   // Region rows currently cut out (window coordinates), for tests.
   const std::vector<TRect>& ArOR() const { return FArOR; }
   int RegionApplyCount() const { return FRegionApplies; }
   bool PendingPress() const;
+  // The fade of a button (created on first use); nil for other codes.
+  TacSBAnimation* Animation(int code, bool create);
 
 protected:
   void Loaded() override;
@@ -150,10 +125,7 @@ private:
   void SendFrameRepaint();
   void SnapTo(WINDOWPOS& pos);
   TRect WindowRectNow() const;
-  void InitButtonImages();
-  void DrawButton(TsCaptionButton& b, TBitmap& bmp, bool fromTemp);
-  void DrawCaption(TBitmap& bmp);
-  void CalcCornerRects();
+  TacFrameHooks Hooks();
 
   std::unique_ptr<TsCommonData> FSkinData;
   bool FDrawNonClientArea = true;
@@ -165,6 +137,9 @@ private:
   bool FRegionSet = false;
   int FRegionApplies = 0;
   bool FTrackingLeave = false;
+  TacSBAnimation* FAnims[4] = {};  // close, maximise, minimise, help
+  TFont FCaptionFont;
+  bool FCaptionFontSet = false;
   TRect FLastClientRect;
   HWND FWnd = nullptr;
 };

@@ -36,12 +36,12 @@ bool TsSystemMenu::VisibleClose() const {
   HMENU menu = Wnd() ? GetSystemMenu(Wnd(), FALSE) : nullptr;
   return FForm->BorderIcons().Contains(biSystemMenu) && menu && GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) != UINT(-1);
 }
-bool TsSystemMenu::VisibleMax() const { return FOwner->VisibleMax(); }
-bool TsSystemMenu::VisibleMin() const { return FOwner->VisibleMin(); }
+bool TsSystemMenu::VisibleMax() const { return FOwner->FLayout.VisibleMax(); }
+bool TsSystemMenu::VisibleMin() const { return FOwner->FLayout.VisibleMin(); }
 bool TsSystemMenu::EnabledMax() const {
-  return FOwner->EnabledMax() && !(Wnd() && IsZoomed(Wnd()));
+  return FOwner->FLayout.EnabledMax() && !(Wnd() && IsZoomed(Wnd()));
 }
-bool TsSystemMenu::EnabledMin() const { return FOwner->EnabledMin() && !(Wnd() && IsIconic(Wnd())); }
+bool TsSystemMenu::EnabledMin() const { return FOwner->FLayout.EnabledMin() && !(Wnd() && IsIconic(Wnd())); }
 bool TsSystemMenu::EnabledRestore() const {
   const HWND w = Wnd();
   return w && ((FForm->BorderIcons().Contains(biMaximize) && IsZoomed(w)) || IsIconic(w));
@@ -59,7 +59,7 @@ bool TsSystemMenu::EnabledSize() const {
   return FForm->BorderStyle() != TFormBorderStyle::bsSingle && !(Wnd() && IsIconic(Wnd())) &&
          !(Wnd() && IsZoomed(Wnd()));
 }
-bool TsSystemMenu::EnabledClose() const { return FOwner->EnabledClose(); }
+bool TsSystemMenu::EnabledClose() const { return FOwner->FLayout.EnabledClose(); }
 
 void TsSystemMenu::Generate() {
   Items.clear();
