@@ -153,6 +153,19 @@ void TsSkinProvider::UpdateSysMenuStyle(bool skinned) {
   }
 }
 
+HMENU TsSkinProvider::SystemMenuHandle() {
+  if (!Form->HandleAllocated()) return nullptr;
+  const HWND wnd = Form->Handle();
+  if (HMENU menu = GetSystemMenu(wnd, FALSE)) return menu;
+  const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
+  if (!FSysMenuRemoved || (style & WS_SYSMENU)) return nullptr;
+  // Lent without notifications: only the system's menu bookkeeping looks at it.
+  SetWindowLongPtrW(wnd, GWL_STYLE, style | WS_SYSMENU);
+  HMENU menu = GetSystemMenu(wnd, FALSE);
+  SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) & ~LONG_PTR(WS_SYSMENU));
+  return menu;
+}
+
 // ---- metrics
 
 TRect TsSkinProvider::WindowRectNow() const {
@@ -214,7 +227,7 @@ void TsSkinProvider::FillWnd() {
   w.WsBorder = (style & WS_BORDER) != 0;
   w.FrameWidth = w.WsThickFrame ? GetSystemMetrics(SM_CXFRAME) : w.WsBorder ? GetSystemMetrics(SM_CXDLGFRAME) : 0;
   w.IsChild = (style & WS_CHILD) != 0 || Form->Parent();
-  HMENU menu = GetSystemMenu(wnd, FALSE);
+  HMENU menu = SystemMenuHandle();
   w.HasSystemMenu = menu != nullptr;
   const UINT st = menu ? GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) : UINT(-1);
   w.ScClosePresent = st != UINT(-1);

@@ -92,6 +92,9 @@ public:
   TsCaptionButton* ButtonByHT(int code);
   virtual void DropSysMenu(int x, int y);
   void UpdateSysMenuStyle(bool skinned);
+  // The window's system menu; made with the style bit lent when the system
+  // has not made it yet (it makes one only for a window with that bit).
+  HMENU SystemMenuHandle();
   // The window-procedure link; passes what it leaves on to OldWndProc.
   void NewWndProc(TMessage& m);
 

@@ -7,6 +7,7 @@
 #include "paint/sMaskDraw.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -142,7 +143,8 @@ bool TsSkinProvider::HandleMouse(TMessage& m) {
     case WM_NCMOUSEMOVE: {
       if (!Form->Enabled()) return false;
       if (TsSkinManager* sm = FSkinData->SkinManager()) sm->SetActiveControl(wnd);
-      if (!FTrackingLeave) {
+      {
+        // Armed on every move: a capture in between cancels the tracking silently.
         TRACKMOUSEEVENT t{sizeof(t), TME_LEAVE | TME_NONCLIENT, wnd, 0};
         FTrackingLeave = TrackMouseEvent(&t) != FALSE;
       }
@@ -240,6 +242,13 @@ bool TsSkinProvider::HandleMouse(TMessage& m) {
     }
     case WM_NCLBUTTONDBLCLK: {
       const int code = int(m.WParam);
+      if (IsOwnButtonHT(code)) {
+        // A quick second click on a button is a press of its own.
+        SetPressedHT(code);
+        if (PressPending) SetCapture(wnd);
+        m.Result = 0;
+        return true;
+      }
       if (code == HTCAPTION) {
         if (Form->BorderIcons().Contains(biSystemMenu) && (FLayout.EnabledMax() || FLayout.EnabledRestore()))
           SendMessageW(wnd, WM_SYSCOMMAND, IsZoomed(wnd) || IsIconic(wnd) ? SC_RESTORE : SC_MAXIMIZE, 0);
@@ -306,7 +315,23 @@ bool TsSkinProvider::HandleMouse(TMessage& m) {
         m.Result = 0;
         return true;
       }
-      CallOld(m);
+      {
+        // The system carries out window commands only for a window with a system menu.
+        const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
+        const bool lend = FSysMenuRemoved && !(style & WS_SYSMENU);
+        if (lend) SetWindowLongPtrW(wnd, GWL_STYLE, style | WS_SYSMENU);
+        TFreeWatch self(this);
+        try {
+          CallOld(m);
+        } catch (...) {
+          if (lend && !self.Gone() && IsWindow(wnd))
+            SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) & ~LONG_PTR(WS_SYSMENU));
+          throw;
+        }
+        if (self.Gone()) return true;
+        if (lend && IsWindow(wnd) && FSysMenuRemoved)
+          SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) & ~LONG_PTR(WS_SYSMENU));
+      }
       if (cmd == SC_MAXIMIZE || cmd == SC_RESTORE) {
         if (!Form->HandleAllocated()) return true;
         SetHotHT(0, false);

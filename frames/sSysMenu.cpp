@@ -33,7 +33,7 @@ TsSystemMenu::TsSystemMenu(TsSkinProvider* owner) : TsCustomSysMenu(owner), FOwn
 HWND TsSystemMenu::Wnd() const { return FForm->HandleAllocated() ? FForm->Handle() : nullptr; }
 
 bool TsSystemMenu::VisibleClose() const {
-  HMENU menu = Wnd() ? GetSystemMenu(Wnd(), FALSE) : nullptr;
+  HMENU menu = FOwner->SystemMenuHandle();
   return FForm->BorderIcons().Contains(biSystemMenu) && menu && GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) != UINT(-1);
 }
 bool TsSystemMenu::VisibleMax() const { return FOwner->FLayout.VisibleMax(); }
@@ -65,7 +65,7 @@ void TsSystemMenu::Generate() {
   Items.clear();
   ExtItemsCount = 0;
   ItemRestore = ItemMove = ItemSize = ItemMinimize = ItemMaximize = ItemClose = -1;
-  HMENU menu = Wnd() ? GetSystemMenu(Wnd(), FALSE) : nullptr;
+  HMENU menu = FOwner->SystemMenuHandle();
   if (!menu) return;
   auto add = [&](const char* name, UINT command, const char* fallback) {
     TacSysMenuItem item;
