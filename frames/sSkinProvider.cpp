@@ -243,7 +243,10 @@ void TsSkinProvider::FillWnd() {
     FCaptionFont.SetHandle(CreateFontIndirectW(&ncm.lfCaptionFont));
     FCaptionFontSet = true;
   }
-  const std::wstring text = ToWide(Form->Caption());
+  const String caption = Form->Caption();
+  if (caption == FMeasuredCaption) return;
+  FMeasuredCaption = caption;
+  const std::wstring text = ToWide(caption);
   w.CaptionTextWidth = w.CaptionTextHeight = 0;
   if (!text.empty()) {
     HDC dc = GetDC(nullptr);
@@ -347,11 +350,8 @@ void TsSkinProvider::CopyFrameToWindow(HDC dc) {
 
 // ---- region
 
-HRGN TsSkinProvider::MakeFrameRegion() {
-  FillWnd();
-  const TacFrameRegion r = ::MakeFrameRegion(FLayout);
-  FArOR = r.Cuts;
-  if (r.Remove || r.Keep) return nullptr;
+namespace {
+HRGN RegionOf(const TacFrameRegion& r) {
   HRGN rgn = CreateRectRgn(r.Bounds.Left, r.Bounds.Top, r.Bounds.Right, r.Bounds.Bottom);
   for (const TRect& c : r.Cuts) {
     HRGN cut = CreateRectRgn(c.Left, c.Top, c.Right, c.Bottom);
@@ -360,19 +360,29 @@ HRGN TsSkinProvider::MakeFrameRegion() {
   }
   return rgn;
 }
+}  // namespace
+
+HRGN TsSkinProvider::MakeFrameRegion() {
+  FillWnd();
+  const TacFrameRegion r = ::MakeFrameRegion(FLayout);
+  FArOR = r.Cuts;
+  return r.Remove || r.Keep ? nullptr : RegionOf(r);
+}
 
 void TsSkinProvider::UpdateRegion() {
   RgnChanged = false;
   FPainter.RgnChanged = false;
   const HWND wnd = Form->Handle();
   FillWnd();
-  const TacFrameRegion r = ::MakeFrameRegion(FLayout);
+  TacFrameRegion r = ::MakeFrameRegion(FLayout);
   if (r.Keep) return;
+  FArOR = r.Cuts;
+  // A region of the whole window is no region: it need not follow every resize.
+  if (r.Cuts.empty() && r.Bounds == Rect(0, 0, FLayout.Wnd.Width, FLayout.Wnd.Height)) r.Remove = true;
   if (r.Remove) {
     if (FRegionSet) SetWindowRgn(wnd, nullptr, TRUE), ++FRegionApplies;
     FRegionSet = false;
     FAppliedRgn.clear();
-    FArOR.clear();
     return;
   }
   std::vector<TRect> key = r.Cuts;
@@ -382,7 +392,7 @@ void TsSkinProvider::UpdateRegion() {
   FAppliedRgn = key;
   FRegionSet = true;
   ++FRegionApplies;
-  SetWindowRgn(wnd, MakeFrameRegion(), FALSE);
+  SetWindowRgn(wnd, RegionOf(r), FALSE);
 }
 
 // ---- window procedure
@@ -689,8 +699,8 @@ void TsSkinProvider::Resized(TMessage& m) {
     FSkinData->BGChanged = true;
     RgnChanged = true;
     if (Form->Showing() && IsWindowVisible(Form->Handle())) {
-      SendFrameRepaint();
-      RedrawWindow(Form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      // The size change itself brings the frame paint; the client follows the new cache.
+      RedrawWindow(Form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
       TMessage bg = MakeSkinCommand(SKC_BGCHANGED);
       BroadcastToControls(Form, bg);
     }

@@ -143,6 +143,7 @@ private:
   TacSBAnimation* FAnims[4] = {};  // close, maximise, minimise, help
   TFont FCaptionFont;
   bool FCaptionFontSet = false;
+  String FMeasuredCaption = "\x01";  // the caption last measured (none yet)
   TRect FLastClientRect;
   HWND FWnd = nullptr;
 };
