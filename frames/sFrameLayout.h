@@ -30,6 +30,9 @@ constexpr int acHTNOWHERE = 0, acHTCLIENT = 1, acHTCAPTION = 2, acHTSYSMENU = 3,
 constexpr int acHTUDBTN = 1000;    // user title button n answers acHTUDBTN + n
 constexpr int acHTTBITEM = 2000;   // reserved for title-bar items
 constexpr int DefaultButtonSize = 21;  // a button whose image is missing
+// The framework's default and window-text colour values.
+constexpr TColor acclDefault = 0x20000000;
+constexpr TColor acclWindowText = 0x80000008;
 
 // The window being framed, as the Win32 side measures it. Window
 // coordinates throughout: (0, 0) is the window's top-left.
@@ -63,6 +66,7 @@ struct TacFrameWindow {
   int CaptionTextWidth = 0;   // the caption measured with the caption font (DT_CALCRECT)
   int CaptionTextHeight = 0;
   int AddedTextWidth = 0;     // AddedTitle.Text measured with its font; 0 without
+  TColor AddedTextColor = acclDefault;  // AddedTitle.Font.Color
   bool ShowMainCaption = true;
   bool ShowAppIcon = true;
   bool TitleIconVisible = true;
@@ -163,6 +167,8 @@ public:
   // Title layout (VCenter, FIconRect, FHeaderHeight) and button layout.
   void CalcItems();
   int ButtonsAreaWidth() const;
+  // The records below are told apart by address: pass this layout's own
+  // ButtonClose, ButtonMax, ButtonMin, ButtonHelp or UserButtons[n].Data.
   // The button answering a hit code (8, 9, 20, 21, 1000 + n); nil for others.
   TsCaptionButton* ButtonByHitCode(int code);
   // The image a shown button draws now (restore image for the maximise

@@ -9,8 +9,8 @@
 
 namespace {
 
-// Key pixels of a top-level form's frame corners become fully transparent:
-// there is nothing behind the window in its own cache.
+// Key pixels of a top-level form's frame corners: nothing lies behind the
+// window in its own cache (the region's runs are cleared afterwards).
 TCacheInfo TransparentCorners() {
   TCacheInfo ci;
   ci.FillColor = 0;
@@ -143,7 +143,11 @@ TacCaptionTextLayout CalcCaptionText(const TacFrameLayout& layout) {
     t.GlowSize = hot ? gd.HotGlowSize : gd.GlowSize;
     t.GlowColor = hot ? gd.HotGlowColor : gd.GlowColor;
     t.FontColor = gd.Props[hot ? 1 : 0].FontColor.Color;
-    t.AddedFontColor = wnd.Active ? gd.HotFontColor.Color : gd.FontColor.Color;
+    const TColor c = wnd.AddedTextColor;
+    if (c == acclDefault || c == acclWindowText)
+      t.AddedFontColor = wnd.Active ? gd.HotFontColor.Color : gd.FontColor.Color;
+    else
+      t.AddedFontColor = wnd.Active ? c : MixColors(c, gd.FontColor.Color, 50);
   }
   return t;
 }
@@ -161,6 +165,18 @@ std::vector<TRect> CalcCornerRects(const TacFrameLayout& layout) {
   if (sm->IsValidSkinIndex(layout.TitleSkinIndex()) && layout.CaptionHeight() > 0)
     ScanMaskCorners(*sm, sm->gd[size_t(layout.TitleSkinIndex())].BorderIndex, false, w, h, out);
   return out;
+}
+
+std::array<TRect, 4> CopyFrameStrips(const TacFrameLayout& layout) {
+  const TacFrameWindow& wnd = layout.Wnd;
+  const int w = std::max(layout.CaptionWidth(), 0), h = std::max(wnd.Height, 0);
+  int bw = layout.BorderWidth(), bh = layout.BorderHeight();
+  int top = layout.CaptionHeight() > 0 ? layout.HeaderHeight() : bh;
+  if (layout.CaptionHeight() <= 0 && !layout.HasFrame() && wnd.WsThickFrame) top = bw = bh = layout.BorderWidth() + 3;
+  top = std::min(top, h);
+  bw = std::min(bw, w / 2);
+  bh = std::min(bh, h - top);
+  return {Rect(0, 0, w, top), Rect(0, top, bw, h), Rect(bw, h - bh, w - bw, h), Rect(w - bw, top, w, h)};
 }
 
 TacFrameRegion MakeFrameRegion(const TacFrameLayout& layout, bool inMenu) {
@@ -200,6 +216,7 @@ TCacheInfo TacFramePainter::ClientBackground(const TacFrameLayout& layout, const
 void TacFramePainter::DropGlows() {
   FGlow1 = TCoverage8();
   FGlow2 = TCoverage8();
+  FGlowText1 = FGlowText2 = TRect();
 }
 
 bool TacFramePainter::PaintFrameCache(TacFrameLayout& layout, const TPixelView& cache, const TacFrameHooks& hooks) {
@@ -231,6 +248,9 @@ bool TacFramePainter::PaintFrameCache(TacFrameLayout& layout, const TPixelView& 
   // 5. The cache is the client controls' background (ClientBackground).
   // 6. Title background, icon and title-bar mask.
   PaintTitleBackground(layout, cache, hooks);
+  // What the window region cuts away is transparent in the cache too.
+  if (!layout.Wnd.Maximized && cache.Height == layout.Wnd.Height)
+    for (const TRect& cut : CalcCornerRects(layout)) FillRect32(cache, cut, 0, 0);
   // 7-8. Main-menu line and MDI area: not used by this program.
   // 9. Caption text.
   PaintCaptionText(layout, cache, hooks);
@@ -333,6 +353,11 @@ void TacFramePainter::PaintCaptionText(const TacFrameLayout& layout, const TPixe
       }
     };
     TCoverage8& glow = layout.Wnd.Active ? FGlow1 : FGlow2;
+    TRect& keptText = layout.Wnd.Active ? FGlowText1 : FGlowText2;
+    uint32_t& keptFlags = layout.Wnd.Active ? FGlowFlags1 : FGlowFlags2;
+    if (!(keptText == t.Text) || keptFlags != t.Flags) glow = TCoverage8();
+    keptText = t.Text;
+    keptFlags = t.Flags;
     TextGlow(v, text, glow, t.GlowColor, t.GlowSize, gsAll, maskRender);
   }
   const int ti = layout.TitleSkinIndex();

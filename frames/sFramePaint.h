@@ -3,17 +3,26 @@
 // corner cuts of the window region. Text and icons come from the Win32 side
 // through hooks; everything else is painted here from the skin model.
 //
-// Order of use by the provider (after filling TacFrameLayout::Wnd):
-//   layout.UpdateIndexes(); layout.InitButtonImages();      // new skin / PrepareForm
-//   when painter.BGChanged or the cache size differs from layout.CacheSize():
-//     resize the cache to CacheSize(); painter.PaintFrameCache(layout, cacheView, hooks);
-//   when painter.RgnChanged: MakeFrameRegion(layout) -> HRGN; painter.RgnChanged = false;
-//   one button changed: painter.RepaintCaptionButton(layout, button, cacheView, hooks),
-//     then copy button.Rect from the cache to the window.
+// Order of use by the provider (after filling TacFrameLayout::Wnd from the
+// window: sizes, client rectangle, frame metric, styles, system menu state,
+// active, caption text measured with the caption font):
+//   new skin / PrepareForm:  layout.UpdateIndexes(); layout.InitButtonImages();
+//   activation, size, caption, icon or style change:  painter.BGChanged = true;
+//     (caption text or size change: painter.DropGlows())
+//   WM_NCPAINT:  when painter.BGChanged or the cache is not layout.CacheSize():
+//                  size the cache, painter.PaintFrameCache(layout, cacheView, hooks);
+//                when painter.RgnChanged: MakeFrameRegion(layout) -> HRGN (bounds
+//                  minus the one-pixel cuts), painter.RgnChanged = false;
+//                copy CopyFrameStrips(layout) from the cache to the window DC.
+//   WM_NCHITTEST:  layout.CaptionHitTest(screen point - window origin).
+//   one button changed state:  painter.RepaintCaptionButton(layout, button,
+//     cacheView, hooks), then copy button.Rect from the cache to the window.
+//   client controls' background:  TacFramePainter::ClientBackground(layout, cacheView).
 #pragma once
 #include "frames/sFrameLayout.h"
 #include "paint/acPixelView.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -48,7 +57,7 @@ struct TacCaptionTextLayout {
   int GlowSize = 0;     // 0: no glow
   TColor GlowColor = 0;
   TColor FontColor = 0;
-  TColor AddedFontColor = 0;  // for an added font colour of clDefault/clWindowText
+  TColor AddedFontColor = 0;  // the added title's colour for the paint state
 };
 
 // The text rectangle, alignment and glow decision for the paint state.
@@ -67,6 +76,10 @@ struct TacFrameRegion {
 // bottom ones at the window bottom) and of the title section's border mask
 // (top corners), right corners aligned to the right edge.
 std::vector<TRect> CalcCornerRects(const TacFrameLayout& layout);
+// The four non-client strips a WM_NCPAINT copies from the cache (window
+// coordinates): top, left, bottom, right. The client area is in none of them.
+std::array<TRect, 4> CopyFrameStrips(const TacFrameLayout& layout);
+
 // The region to apply: removed while the non-client area is not drawn or
 // the window has neither frame nor WS_THICKFRAME and is not minimised; a
 // maximised form without constraints gets its window rectangle less the
@@ -109,6 +122,11 @@ public:
   // The cache as background source for the client controls.
   static TCacheInfo ClientBackground(const TacFrameLayout& layout, const TPixelView& cache);
 
-  // Drops the glow masks (caption text or size changed).
+  // Drops the glow masks (caption text or size changed). A caption whose
+  // rectangle or flags changed drops its own mask by itself.
   void DropGlows();
+
+private:
+  TRect FGlowText1, FGlowText2;
+  uint32_t FGlowFlags1 = 0, FGlowFlags2 = 0;
 };
