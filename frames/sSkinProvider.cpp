@@ -403,17 +403,16 @@ void TsSkinProvider::CallOld(TMessage& m) {
 
 void TsSkinProvider::CallOldHidden(TMessage& m) {
   const HWND wnd = Form->Handle();
-  const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
-  const bool hide = FDrawNonClientArea && (style & WS_VISIBLE);
-  // An invisible window is not painted by the system's default handling.
-  if (hide) SetWindowLongPtrW(wnd, GWL_STYLE, style & ~LONG_PTR(WS_VISIBLE));
+  // With redraw off the system's default handling paints no caption of its own.
+  const bool hide = FDrawNonClientArea && IsWindowVisible(wnd);
+  if (hide) SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
   try {
     CallOld(m);
   } catch (...) {
-    if (hide) SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) | WS_VISIBLE);
+    if (hide && IsWindow(wnd)) SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
     throw;
   }
-  if (hide) SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) | WS_VISIBLE);
+  if (hide && IsWindow(wnd)) SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
 }
 
 void TsSkinProvider::SendFrameRepaint() {

@@ -426,6 +426,65 @@ TEST_F(Frames, ButtonFadeStepsWithoutDivisionByZero) {
   EXPECT_EQ(p->ButtonClose.Timer, nullptr);
 }
 
+TEST_F(Frames, ScreenSnapPullsTheFormToTheWorkAreaEdge) {
+  const HWND wnd = Big->Handle();
+  MONITORINFO mi{};
+  mi.cbSize = sizeof(mi);
+  GetMonitorInfoW(MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST), &mi);
+  const int w = Big->Width(), right = mi.rcWork.right;
+  BigProvider->ScreenSnap = true;
+  const struct { int x, y, wantX, wantY; } table[] = {
+      {right - w - 9, 200, right - w, 200},      // 9 pixels off: snapped
+      {right - w - 10, 200, right - w - 10, 200},  // 10 pixels off: left alone
+      {int(mi.rcWork.left) + 5, 200, int(mi.rcWork.left), 200},
+      {0, 0, 0, 0},                              // never snapped at (0, 0)
+  };
+  for (const auto& t : table) {
+    SetWindowPos(wnd, nullptr, t.x, t.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const TRect r = WndRect(wnd);
+    EXPECT_EQ(r.Left, t.wantX) << t.x;
+    EXPECT_EQ(r.Top, t.wantY) << t.x;
+  }
+  BigProvider->ScreenSnap = false;
+  SetWindowPos(wnd, nullptr, 500, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+TEST_F(Frames, NewCaptionRepaintsTheSkinnedTitle) {
+  TsSkinProvider* p = ToolProvider();
+  const HWND wnd = Tool->Handle();
+  for (const char* caption : {"Picker", "Picker", ""}) {
+    Tool->SetCaption(caption);
+    Pump(50);
+    // Every title pixel on screen is the cache's: the system drew no caption of its own.
+    const TPixelView cache = p->SkinData()->CacheView();
+    int wrong = 0, seen = 0;
+    for (int x = 0; x < cache.Width; ++x)
+      for (int y = 0; y < p->OffsetY(); ++y) {
+        const COLORREF c = WindowPixel(wnd, x, y);
+        if (c == CLR_INVALID) continue;  // outside the window region
+        ++seen;
+        wrong += c != Ref(cache.At(x, y));
+      }
+    EXPECT_GT(seen, cache.Width * p->OffsetY() / 2) << caption;
+    EXPECT_EQ(wrong, 0) << caption;
+  }
+}
+
+TEST_F(Frames, SkinRemovedAndLoadedAgain) {
+  const HWND wnd = Big->Handle();
+  Manager->SetActive(false);
+  Pump(50);
+  EXPECT_NE(GetWindowLongPtrW(wnd, GWL_STYLE) & WS_SYSMENU, 0);
+  int kind = 0;
+  RegionBox(wnd, &kind);
+  EXPECT_EQ(kind, ERROR);
+  Manager->SetActive(true);
+  Pump(50);
+  EXPECT_TRUE(BigProvider->Skinned());
+  EXPECT_EQ(GetWindowLongPtrW(wnd, GWL_STYLE) & WS_SYSMENU, 0);
+  EXPECT_EQ(BigProvider->SkinData()->CacheView().Width, Big->Width());
+}
+
 // Last: the provider goes and the form keeps a working system frame.
 TEST_F(Frames, ZDestroyedProviderLeavesAWorkingSystemFrame) {
   TsSkinProvider* p = ToolProvider();
