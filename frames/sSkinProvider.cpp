@@ -625,6 +625,36 @@ void TsSkinProvider::NewWndProc(TMessage& m) {
       CallOld(m);
       if (!m.WParam) FSkinData->FCacheBmp->SetSize(0, 0);
       return;
+    case WM_PRINT:
+      if (!FDrawNonClientArea || Form->IsLoading() || !PaintFrameCache()) break;
+      {
+        // The frame from the cache, then the client as it paints itself, moved and clipped.
+        HDC dc = HDC(m.WParam);
+        if (m.LParam & PRF_NONCLIENT) CopyFrameToWindow(dc);
+        if (m.LParam & PRF_CLIENT) {
+          const int saved = SaveDC(dc);
+          POINT org{};
+          GetViewportOrgEx(dc, &org);
+          SetViewportOrgEx(dc, org.x + OffsetX(), org.y + OffsetY(), nullptr);
+          const TRect cr = Form->ClientRect();
+          IntersectClipRect(dc, 0, 0, cr.Width(), cr.Height());
+          PaintClient(dc);
+          if (m.LParam & PRF_CHILDREN)
+            for (HWND c = GetWindow(Form->Handle(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+              if (!IsWindowVisible(c)) continue;
+              RECT r{};
+              GetWindowRect(c, &r);
+              MapWindowPoints(nullptr, Form->Handle(), reinterpret_cast<POINT*>(&r), 2);
+              const int inner = SaveDC(dc);
+              SetViewportOrgEx(dc, org.x + OffsetX() + r.left, org.y + OffsetY() + r.top, nullptr);
+              SendMessageW(c, WM_PRINT, m.WParam, m.LParam & ~LPARAM(PRF_CHECKVISIBLE));
+              RestoreDC(dc, inner);
+            }
+          RestoreDC(dc, saved);
+        }
+      }
+      m.Result = 0;
+      return;
     case WM_PRINTCLIENT:
       m.Result = 0;
       return;

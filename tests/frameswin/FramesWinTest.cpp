@@ -470,6 +470,26 @@ TEST_F(Frames, NewCaptionRepaintsTheSkinnedTitle) {
   }
 }
 
+TEST_F(Frames, PrintedWindowShowsTheSkinnedFrame) {
+  TsSkinProvider* p = BigProvider;
+  const int w = Big->Width(), h = Big->Height();
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  ASSERT_TRUE(PrintWindow(Big->Handle(), mem, 0));
+  const TPixelView cache = p->SkinData()->CacheView();
+  int wrong = 0;
+  for (int x = 0; x < w; x += 4)
+    for (int y = 0; y < p->OffsetY(); ++y) wrong += GetPixel(mem, x, y) != Ref(cache.At(x, y));
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(GetPixel(mem, p->OffsetX() + 100, p->OffsetY() + 100), Ref(cache.At(p->OffsetX() + 100, p->OffsetY() + 100)));
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+}
+
 TEST_F(Frames, SkinRemovedAndLoadedAgain) {
   const HWND wnd = Big->Handle();
   Manager->SetActive(false);
