@@ -505,6 +505,44 @@ TEST_F(Frames, SkinRemovedAndLoadedAgain) {
   EXPECT_EQ(BigProvider->SkinData()->CacheView().Width, Big->Width());
 }
 
+TEST_F(Frames, DesignedDialogProvider) {
+  // As the colour dialog's form carries it: made while the form reads its description.
+  auto* dlg = new TForm(nullptr);
+  dlg->BeginLoading();
+  dlg->SetBorderStyle(TFormBorderStyle::bsSingle);
+  dlg->SetBorderIcons({biSystemMenu, biMinimize});
+  dlg->SetBounds(100, 500, 300, 200);
+  dlg->SetCaption("Color");
+  auto* sp = new TsSkinProvider(dlg);
+  sp->SetName("sSkinProvider1");
+  sp->SkinData()->SetSkinSection("DIALOG");
+  sp->CaptionAlignment = taCenter;
+  sp->ScreenSnap = true;
+  sp->ShowAppIcon = false;
+  dlg->EndLoading();
+  dlg->Show();
+  Activate(dlg);
+  EXPECT_EQ(ProviderOf(dlg), sp);
+  EXPECT_TRUE(sp->Skinned());
+  EXPECT_EQ(sp->SkinData()->SkinSection(), "DIALOG");
+  EXPECT_EQ(sp->FLayout.BigButtons, 1);
+  EXPECT_FALSE(sp->FLayout.IconVisible());
+  EXPECT_GT(sp->ButtonClose.Rect.Width(), 0);
+  EXPECT_GT(sp->ButtonMin.Rect.Width(), 0);
+  EXPECT_EQ(sp->ButtonMax.Rect.Width(), 0);
+  EXPECT_LT(sp->ButtonMin.Rect.Left, sp->ButtonClose.Rect.Left);
+  const TRect mn = sp->ButtonMin.Rect;
+  EXPECT_EQ(HitAt(dlg->Handle(), (mn.Left + mn.Right) / 2, (mn.Top + mn.Bottom) / 2), HTMINBUTTON);
+  // A double click on the caption neither maximises nor restores it.
+  SendMessageW(dlg->Handle(), WM_NCLBUTTONDBLCLK, HTCAPTION, 0);
+  EXPECT_FALSE(IsZoomed(dlg->Handle()));
+  sp->SystemMenu->UpdateItems(true);
+  sp->DropSysMenu(0, 0);
+  EXPECT_EQ(LastMenu, (std::vector<String>{"&Restore|gray", "&Move", "&Size|gray", "Mi&nimize", "-", "&Close\tAlt+F4"}));
+  delete dlg;
+  Pump(50);
+}
+
 // Last: the provider goes and the form keeps a working system frame.
 TEST_F(Frames, ZDestroyedProviderLeavesAWorkingSystemFrame) {
   TsSkinProvider* p = ToolProvider();
