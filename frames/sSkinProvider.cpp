@@ -2,6 +2,7 @@
 
 #include "frames/acSBAnimation.h"
 #include "frames/sSysMenu.h"
+#include "controls/acFade.h"
 #include "framework/WinUtils.h"
 #include "paint/sMaskDraw.h"
 #include "paint/sSkinPaint.h"
@@ -573,6 +574,7 @@ void TsSkinProvider::NewWndProc(TMessage& m) {
       return;
     case WM_SETTEXT:
       CallOldHidden(m);
+      FPainter.DropGlows();
       FSkinData->BGChanged = true;
       SendFrameRepaint();
       return;
@@ -659,6 +661,9 @@ void TsSkinProvider::NewWndProc(TMessage& m) {
       m.Result = 0;
       return;
     case WM_QUERYENDSESSION:
+      // Fades end before the session does; the wait is bounded.
+      acFadeStop = true;
+      if (!Application || !Application->Terminated()) WaitForButtonFades(500);
       CallOld(m);
       return;
     case 0xBC4D:
@@ -721,6 +726,7 @@ void TsSkinProvider::EraseClient(TMessage& m) {
 
 void TsSkinProvider::Resized(TMessage& m) {
   CallOld(m);
+  FPainter.DropGlows();
   const TRect wr = WindowRectNow();
   TBitmap& cache = *FSkinData->FCacheBmp;
   if (cache.Width() != wr.Width() || cache.Height() != wr.Height() || m.WParam == SIZE_MAXIMIZED ||
