@@ -40,7 +40,7 @@ TacSBAnimation::TacSBAnimation(TsSkinProvider* owner, TsCaptionButton* button)
 }
 
 TacSBAnimation::~TacSBAnimation() {
-  if (FTimer && FTimer->Enabled()) --RunningFades;
+  if (FCounted) --RunningFades;
   if (PBtnData && PBtnData->Timer == this) PBtnData->Timer = nullptr;
   if (AForm) DestroyWindow(AForm);
 }
@@ -94,6 +94,29 @@ void TacSBAnimation::UpdateForm(int alpha) {
 
 void TacSBAnimation::Sync() { PBtnData->Timer = CurrentState >= 0 ? this : nullptr; }
 
+void TacSBAnimation::StartTimer() {
+  if (!FCounted) ++RunningFades;
+  FCounted = true;
+  FTimer->SetEnabled(true);
+}
+
+void TacSBAnimation::StopTimer() {
+  if (FCounted) --RunningFades;
+  FCounted = false;
+  FTimer->SetEnabled(false);
+}
+
+void TacSBAnimation::CheckMouseLeave() {
+  POINT p{};
+  GetCursorPos(&p);
+  RECT wr{};
+  if (!FormHandle || !GetWindowRect(FormHandle, &wr)) return;
+  const TRect r = OffsetRect(PBtnData->Rect, wr.left, wr.top);
+  if (r.Contains(TPoint(p.x, p.y))) return;
+  StopTimer();
+  SendMessageW(FormHandle, WM_MOUSELEAVE, 0, 0);
+}
+
 void TacSBAnimation::StartAnimation(int newState, bool toUp) {
   struct TSyncAtEnd {
     TacSBAnimation* A;
@@ -112,7 +135,7 @@ void TacSBAnimation::StartAnimation(int newState, bool toUp) {
       // One step: the picture at once, no timer.
       CurrentLevel = 1;
       UpdateForm(255);
-      if (TimerActive()) FTimer->SetEnabled(false), --RunningFades;
+      StopTimer();
       return;
     }
     CurrentLevel = 1;
@@ -132,10 +155,7 @@ void TacSBAnimation::StartAnimation(int newState, bool toUp) {
       return;
     }
   }
-  if (!TimerActive()) {
-    FTimer->SetEnabled(true);
-    ++RunningFades;
-  }
+  StartTimer();
 }
 
 void TacSBAnimation::OnAnimTimer() {
@@ -147,10 +167,13 @@ void TacSBAnimation::OnAnimTimer() {
     if (CurrentLevel < MaxIterations) {
       UpdateForm(std::min(Step() * CurrentLevel, 255));
       ++CurrentLevel;
-    } else {
+    } else if (FCounted) {
+      // At the top: the fade is over; the timer goes on watching the pointer.
       UpdateForm(255);
-      FTimer->SetEnabled(false);
-      --RunningFades;
+      if (FCounted) --RunningFades;
+      FCounted = false;
+    } else {
+      CheckMouseLeave();
     }
     return;
   }
@@ -163,10 +186,7 @@ void TacSBAnimation::OnAnimTimer() {
 }
 
 void TacSBAnimation::Finish() {
-  if (TimerActive()) {
-    FTimer->SetEnabled(false);
-    --RunningFades;
-  }
+  StopTimer();
   CurrentState = -1;
   CurrentLevel = 0;
   LastAlpha = 0;

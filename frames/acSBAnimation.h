@@ -33,6 +33,8 @@ public:
   // The picture is shown (fading or at full alpha).
   bool Running() const { return CurrentState >= 0; }
   bool TimerActive() const { return FTimer && FTimer->Enabled(); }
+  // At full alpha: the pointer left the button, so the form hears WM_MOUSELEAVE.
+  void CheckMouseLeave();
 
 private:
   void MakeImg(int state);
@@ -40,8 +42,11 @@ private:
   void Finish();
   // The button names its fade only while a picture is shown.
   void Sync();
+  void StartTimer();
+  void StopTimer();
   TsSkinProvider* FOwner;
   TTimer* FTimer = nullptr;
+  bool FCounted = false;  // counted among the running fades (not while only watching the pointer)
 };
 
 // Stops and frees a button's animation (nil stays nil).

@@ -145,11 +145,10 @@ private:
   bool FCaptionFontSet = false;
   String FMeasuredCaption = "\x01";  // the caption last measured (none yet)
   TRect FLastClientRect;
-  HWND FWnd = nullptr;
 };
 
 // Lets the skin manager's hook give plain forms their automatic provider.
 void InstallFormSkinning();
 
-// The provider of a form, asked with our own skin command; nil when none.
+// The working provider among the form's components; nil when none.
 TsSkinProvider* ProviderOf(TCustomForm* form);

@@ -272,6 +272,26 @@ TEST_F(Frames, CloseButtonActsOnlyWhenReleasedOnIt) {
   EXPECT_LE(p->CurrentHT(), 0);
 }
 
+TEST_F(Frames, HotCloseButtonFadesInAndOutWithGlowingOn) {
+  TsSkinProvider* p = ToolProvider();
+  Manager->Effects.AllowGlowing = true;
+  const TRect wr = WndRect(Tool->Handle());
+  const TRect c = OffsetRect(p->ButtonClose.Rect, wr.Left, wr.Top);
+  MoveMouse(wr.Left + 20, wr.Top + 5);
+  MoveMouse((c.Left + c.Right) / 2, (c.Top + c.Bottom) / 2);
+  WaitForButtonFades(1000);
+  TacSBAnimation* a = p->Animation(HTCLOSE, false);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a->LastAlpha, 255);
+  EXPECT_NE(a->AForm, nullptr);
+  EXPECT_EQ(p->ButtonClose.Timer, a);
+  MoveMouse(wr.Left - 40, wr.Top - 40);
+  EXPECT_TRUE(WaitUntil([&] { return p->ButtonClose.Timer == nullptr; }, 2000));
+  EXPECT_EQ(a->AForm, nullptr);
+  EXPECT_EQ(p->ButtonClose.State, 0);
+  EXPECT_EQ(RunningButtonFades(), 0);
+}
+
 TEST_F(Frames, SystemMenuItemsAndPlaces) {
   TsSkinProvider* p = ToolProvider();
   const HWND wnd = Tool->Handle();
