@@ -1,6 +1,7 @@
 // Program start: the application object, the tool window, the message loop.
 #include "app/MFcode.h"
 #include "colordialog/sColorDialog.h"
+#include "frames/sSkinProvider.h"
 #include "skin/acSkinWin.h"
 #include "skin/sSkinManager.h"
 
@@ -10,6 +11,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     InstallWin32SkinPlatform();
     InitSkinEngine();
     InstallSkinnedColorDialog();
+    InstallFormSkinning();
     Application->Initialize();
     Application->MainFormOnTaskBar = true;
     Application->CreateForm(MForm);

@@ -449,16 +449,23 @@ void TsSkinManager::SetActiveGraphControl(TControl* value) {
 
 // ---- the window-creation hook
 
+TacAutoSkinFormFunc acAutoSkinForm = nullptr;
+
 LRESULT CALLBACK TsSkinManager::CBTProc(int code, WPARAM wParam, LPARAM lParam) {
+  // Others hear of it first; an activation may still be refused there.
+  const LRESULT result = CallNextHookEx(nullptr, code, wParam, lParam);
   try {
     if (code == HCBT_DESTROYWND && DefaultManager) {
       auto& list = DefaultManager->FAdaptedDialogs;
       list.erase(std::remove(list.begin(), list.end(), HWND(wParam)), list.end());
     }
+    if (code == HCBT_ACTIVATE && result == 0 && acAutoSkinForm && DefaultManager && Application &&
+        !Application->IsDestroying() && DefaultManager->Active())
+      acAutoSkinForm(DefaultManager, HWND(wParam));
   } catch (...) {
     HandleBoundaryException(DefaultManager);
   }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
+  return result;
 }
 
 void TsSkinManager::InstallHook() {

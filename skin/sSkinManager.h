@@ -163,6 +163,11 @@ void acDefaultSkinFade(HWND form, int time, TacAnimType mode, uint8_t blend);
 using TacMouseAboveQuery = bool (*)(LRESULT skinLink);
 extern TacMouseAboveQuery acSkinLinkMouseAbove;
 
+// Set by the frames layer: gives a top-level window that the manager's hook
+// sees activated its automatic form provider. Nil = forms stay unskinned.
+using TacAutoSkinFormFunc = void (*)(TsSkinManager* manager, HWND wnd);
+extern TacAutoSkinFormFunc acAutoSkinForm;
+
 // ---- the manager
 
 class TsSkinManager : public TComponent, public TacSkinModel {

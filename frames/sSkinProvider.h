@@ -1,0 +1,154 @@
+// The form skin provider: paints a top-level form's frame, title and caption
+// buttons from one whole-window cache, answers the non-client messages and
+// the skin commands of the form, and shows the skinned system menu.
+#pragma once
+#include "frames/sFramePaint.h"
+#include "framework/Forms.h"
+#include "paint/sCommonData.h"
+#include "skin/sSkinManager.h"
+
+#include <memory>
+#include <vector>
+
+#include <windows.h>
+
+class TsSystemMenu;
+class TacSBAnimation;
+
+// The desktop window manager calls, looked up at run time; tests replace
+// them to run both branches (composition on and off).
+struct TacDwmApi {
+  HRESULT(WINAPI* IsCompositionEnabled)(BOOL* enabled) = nullptr;
+  HRESULT(WINAPI* SetWindowAttribute)(HWND wnd, DWORD attribute, LPCVOID value, DWORD size) = nullptr;
+};
+// The functions in use (looked up in dwmapi.dll on first use unless set).
+TacDwmApi& acDwm();
+bool acCompositionEnabled();
+
+
+
+class TsSkinProvider : public TComponent {
+public:
+  // owner must be a form.
+  explicit TsSkinProvider(TComponent* owner);
+  // The automatic provider of the manager's hook.
+  static TsSkinProvider* CreateRT(TCustomForm* form);
+  ~TsSkinProvider() override;
+  void BeforeDestruction() override;
+
+  // ---- published properties
+  TAlignment CaptionAlignment = taLeftJustify;
+  bool AllowAnimation = true;
+  bool AllowExtBorders = true;
+  bool AllowBlendOnMoving = true;
+  bool DrawClientArea = true;
+  bool DrawNonClientArea() const { return FDrawNonClientArea; }
+  void SetDrawNonClientArea(bool value);
+  TacGripMode GripMode = TacGripMode::gmNone;
+  bool MakeSkinMenu = false;
+  bool ScreenSnap = false;
+  int SnapBuffer = 10;
+  bool ShowAppIcon = true;
+  bool UseGlobalColor = true;
+  String TitleSkin;
+  TsCommonData* SkinData() const { return FSkinData.get(); }
+
+  // ---- state
+  TCustomForm* Form = nullptr;
+  bool FormActive = true;
+  bool RTInit = false;
+  bool RTEmpty = false;
+  bool FirstInitialized = false;
+  bool RgnChanged = true;
+  TsSystemMenu* SystemMenu = nullptr;
+  int LockCount = 0;
+  // Frame geometry and button state (window-free half) and the cache painter.
+  TacFrameLayout FLayout;
+  TacFramePainter FPainter;
+  TsCaptionButton& ButtonClose = FLayout.ButtonClose;
+  TsCaptionButton& ButtonMax = FLayout.ButtonMax;
+  TsCaptionButton& ButtonMin = FLayout.ButtonMin;
+  TsCaptionButton& ButtonHelp = FLayout.ButtonHelp;
+  int CurrentHT() const { return FLayout.CurrentHT; }
+
+  // ---- operations
+  void PrepareForm();
+  void LoadInit();
+  bool Skinned() const;
+  // Client offsets in the window, from the real window and client rectangles.
+  int OffsetX() const;
+  int OffsetY() const;
+  // Repaints the cache when stale; true when it holds the whole window.
+  bool PaintFrameCache();
+  void PaintNonClient(HDC dc = nullptr);
+  void CopyFrameToWindow(HDC dc);
+  // The window's region (nil: none).
+  HRGN MakeFrameRegion();
+  void UpdateRegion();
+  int HitTest(TPoint screenPoint);
+  void SetHotHT(int code, bool repaint = true);
+  void SetPressedHT(int code);
+  void RepaintCaptionButton(int code);
+  TsCaptionButton* ButtonByHT(int code);
+  virtual void DropSysMenu(int x, int y);
+  void UpdateSysMenuStyle(bool skinned);
+  // The window's system menu; made with the style bit lent when the system
+  // has not made it yet (it makes one only for a window with that bit).
+  HMENU SystemMenuHandle();
+  // The window-procedure link; passes what it leaves on to OldWndProc.
+  void NewWndProc(TMessage& m);
+
+  // Measures the real window into FLayout.Wnd.
+  void FillWnd();
+
+  // Region rows currently cut out (window coordinates), for tests.
+  const std::vector<TRect>& ArOR() const { return FArOR; }
+  int RegionApplyCount() const { return FRegionApplies; }
+  bool PendingPress() const;
+  // The fade of a button (created on first use); nil for other codes.
+  TacSBAnimation* Animation(int code, bool create);
+
+protected:
+  void Loaded() override;
+
+private:
+  void Init(TCustomForm* form);
+  void CallOld(TMessage& m);
+  bool HandleSkinCommand(TMessage& m);
+  bool HandleMouse(TMessage& m);
+  void Activate(TMessage& m);
+  void PaintClient(HDC dc);
+  void EraseClient(TMessage& m);
+  void Resized(TMessage& m);
+  void WindowPosChanging(TMessage& m);
+  void MinMaxInfo(TMessage& m);
+  void PaintFormOnPaint(HDC dc, TPoint origin);
+  // Default handling with the window invisible to the system painter.
+  void CallOldHidden(TMessage& m);
+  void SendFrameRepaint();
+  void SnapTo(WINDOWPOS& pos);
+  TRect WindowRectNow() const;
+  TacFrameHooks Hooks();
+
+  std::unique_ptr<TsCommonData> FSkinData;
+  bool FDrawNonClientArea = true;
+  bool FRunTime = false;
+  int FLinkId = 0;
+  bool FSysMenuRemoved = false;
+  std::vector<TRect> FArOR;
+  std::vector<TRect> FAppliedRgn;
+  bool FRegionSet = false;
+  int FRegionApplies = 0;
+  bool FTrackingLeave = false;
+  TacSBAnimation* FAnims[4] = {};  // close, maximise, minimise, help
+  TFont FCaptionFont;
+  bool FCaptionFontSet = false;
+  String FMeasuredCaption = "\x01";  // the caption last measured (none yet)
+  TRect FLastClientRect;
+};
+
+// Lets the skin manager's hook give plain forms their automatic provider.
+void InstallFormSkinning();
+
+// The working provider among the form's components; nil when none.
+TsSkinProvider* ProviderOf(TCustomForm* form);
