@@ -9,6 +9,7 @@
 #include "controls/sLabelWin.h"
 #include "controls/sPanelWin.h"
 #include "controls/sSpeedButtonWin.h"
+#include "frames/sSkinProvider.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 
@@ -49,6 +50,7 @@ public:
   TsLabel *sLabel1, *sLabel2, *sLabel4, *sLabel5, *sLabel6;
   TacEyedropperButton* sSpeedButton1;
   TsBitBtn *sBitBtn1, *sBitBtn2, *sBitBtn3, *sBitBtn4, *sBitBtn5;
+  TsSkinProvider* sSkinProvider1 = nullptr;
   TsPanel *ColorPanel, *GradPanel;
   TShape* SelectedPanel;
   TsCurrencyEdit *sHEdit, *sSEdit, *sVEdit, *sREdit, *sGEdit, *sBEdit, *sEditDecimal;
