@@ -219,6 +219,13 @@ TsColorDialogForm::TsColorDialogForm(TComponent* owner) : TForm(owner) {
 
   WatchCapture(ColorPanel);
   WatchCapture(GradPanel);
+
+  sSkinProvider1 = new TsSkinProvider(this);
+  sSkinProvider1->SetName("sSkinProvider1");
+  sSkinProvider1->SkinData()->SetSkinSection("DIALOG");
+  sSkinProvider1->CaptionAlignment = taCenter;
+  sSkinProvider1->ScreenSnap = true;
+  sSkinProvider1->ShowAppIcon = false;
   EndLoading();
   FitLabels();
 }
@@ -582,9 +589,6 @@ bool RunSkinnedColorDialog(TsColorDialog& dialog) {
   form->SetWidth(form->sBitBtn4->Enabled() ? TsColorDialogForm::NarrowWidth : 545);
   if (options.Contains(cdPreventFullOpen)) form->sBitBtn4->SetEnabled(false);
   form->sBitBtn5->SetVisible(options.Contains(cdShowHelp));
-  // The designed frame (section "DIALOG", centred caption, snapping, no
-  // application icon) is attached here once forms get their own skinning;
-  // until then the form shows with the system frame.
   form->SelectedPanel->Brush()->SetColor(dialog.Color());
   if (OnColorDialogFormShowing) OnColorDialogFormShowing(*form);
   TModalResult result = mrCancel;

@@ -424,3 +424,24 @@ TEST_F(ColorDialogForm, TheSystemChooserStaysBehindStandardDlg) {
 }
 
 }  // namespace
+
+TEST_F(ColorDialogForm, WearsTheSkinsFrameWithCloseAndMinimiseButtons) {
+  EXPECT_FALSE(Run([&](TsColorDialogForm& f) {
+    TsSkinProvider* sp = f.sSkinProvider1;
+    ASSERT_NE(sp, nullptr);
+    EXPECT_TRUE(sp->Skinned());
+    EXPECT_EQ(sp->SkinData()->SkinSection(), "DIALOG");
+    RECT wr{};
+    GetWindowRect(f.Handle(), &wr);
+    auto hit = [&](const TRect& r) {
+      return int(SendMessageW(f.Handle(), WM_NCHITTEST, 0,
+                              MAKELPARAM(wr.left + (r.Left + r.Right) / 2, wr.top + (r.Top + r.Bottom) / 2)));
+    };
+    EXPECT_EQ(hit(sp->ButtonClose.Rect), HTCLOSE);
+    EXPECT_EQ(hit(sp->ButtonMin.Rect), HTMINBUTTON);
+    EXPECT_EQ(sp->ButtonMax.Rect.Width(), 0);
+    // The system draws no caption buttons of its own over the skinned ones.
+    EXPECT_EQ(GetWindowLongW(f.Handle(), GWL_STYLE) & WS_SYSMENU, 0);
+    Key(VK_ESCAPE);
+  }));
+}
