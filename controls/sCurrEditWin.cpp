@@ -252,7 +252,14 @@ void TsMaskEdit::WndProc(TMessage& m) {
 TsCustomNumEdit::TsCustomNumEdit(TComponent* owner) : TsMaskEdit(owner) {
   FNum.Separators = LocaleSeparators();
   FNum.FormatEditText();
-  SetAlignment(taLeftJustify);
+  SetAlignment(taRightJustify);
+}
+
+// Alignment is that of the unfocused display; the number is always typed
+// left-aligned.
+void TsCustomNumEdit::CreateParams(TCreateParams& params) {
+  TsMaskEdit::CreateParams(params);
+  params.Style &= ~DWORD(ES_RIGHT | ES_CENTER);
 }
 
 void TsCustomNumEdit::CreateWnd() {
@@ -286,7 +293,7 @@ String TsCustomNumEdit::PaintedText() {
   return FNum.DisplayText();
 }
 
-TAlignment TsCustomNumEdit::PaintedAlignment() { return FFocusedNow ? taLeftJustify : taRightJustify; }
+TAlignment TsCustomNumEdit::PaintedAlignment() { return FFocusedNow ? taLeftJustify : Alignment(); }
 
 void TsCustomNumEdit::WndProc(TMessage& m) {
   if (!HandleAllocated()) {

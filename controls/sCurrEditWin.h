@@ -78,6 +78,7 @@ public:
   void WndProc(TMessage& message) override;
 
 protected:
+  void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
   String PaintedText() override;
   TAlignment PaintedAlignment() override;
