@@ -1,5 +1,6 @@
 // Program start: the application object, the tool window, the message loop.
 #include "app/MFcode.h"
+#include "colordialog/sColorDialog.h"
 #include "skin/acSkinWin.h"
 #include "skin/sSkinManager.h"
 
@@ -8,6 +9,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   try {
     InstallWin32SkinPlatform();
     InitSkinEngine();
+    InstallSkinnedColorDialog();
     Application->Initialize();
     Application->MainFormOnTaskBar = true;
     Application->CreateForm(MForm);

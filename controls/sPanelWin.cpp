@@ -69,7 +69,7 @@ bool TsPanel::PrepareCache() {
   const TRect client = Rect(inset, inset, Width() - inset, Height() - inset);
   TCanvas* canvas = link->FCacheBmp->Canvas();
   WriteText(client, canvas, nullptr);
-  if (OnPaint) OnPaint(this, canvas);
+  PaintPicture(canvas);
   link->BGChanged = false;
   return true;
 }
@@ -131,12 +131,10 @@ void TsPanel::PaintFast(HDC dc) {
   FillDC(dc, Rect(0, 0, Width(), Height()), color);
   const int inset = PanelClientInset(BevelWidth, FBevelInner, FBevelOuter, BorderWidth);
   WriteText(Rect(inset, inset, Width() - inset, Height() - inset), nullptr, dc);
-  if (OnPaint) {
-    TCanvas c;
-    c.SetHandle(dc);
-    OnPaint(this, &c);
-    c.SetHandle(nullptr);
-  }
+  TCanvas c;
+  c.SetHandle(dc);
+  PaintPicture(&c);
+  c.SetHandle(nullptr);
   link->BGChanged = false;
 }
 
@@ -163,15 +161,17 @@ void TsPanel::OurPaint(HDC dc, bool sendUpdated) {
 void TsPanel::PaintWindow(HDC dc) {
   if (!FCommonData->Skinned()) {
     TCustomControl::PaintWindow(dc);
-    if (OnPaint) {
-      TCanvas c;
-      c.SetHandle(dc);
-      OnPaint(this, &c);
-      c.SetHandle(nullptr);
-    }
+    TCanvas c;
+    c.SetHandle(dc);
+    PaintPicture(&c);
+    c.SetHandle(nullptr);
     return;
   }
   OurPaint(dc, true);
+}
+
+void TsPanel::PaintPicture(TCanvas* canvas) {
+  if (OnPaint) OnPaint(this, canvas);
 }
 
 void TsPanel::WndProc(TMessage& m) {
@@ -333,4 +333,71 @@ void TsDragBar::WndProc(TMessage& m) {
   }
   if (m.Msg == SM_SKINCMD && SkinCommandCode(m) == SKC_SKINREMOVED) SetColor(clActiveCaption);
   TsPanel::WndProc(m);
+}
+
+// ---- TsColorsPanel
+
+TsColorsPanel::TsColorsPanel(TComponent* owner) : TsPanel(owner) {
+  SetCaption(" ");
+  SetBounds(Left(), Top(), 140, 60);
+  FGrid.OnChange = [this] {
+    if (OnChange) OnChange(this);
+  };
+  FGrid.OnInvalidate = [this] {
+    FCommonData->BGChanged = true;
+    if (HandleAllocated()) Repaint();
+  };
+  FGrid.GenerateColors();
+}
+
+void TsColorsPanel::Loaded() {
+  TsPanel::Loaded();
+  FGrid.GenerateColors();
+}
+
+void TsColorsPanel::PaintColors(HDC dc) {
+  for (const TsColInfo& cell : FGrid.ColorsArray()) FillDC(dc, cell.R, cell.Color);
+}
+
+void TsColorsPanel::PaintPicture(TCanvas* canvas) {
+  if (OnPaint)
+    OnPaint(this, canvas);
+  else
+    PaintColors(canvas->Handle());
+}
+
+void TsColorsPanel::PaintSelection(HDC dc) {
+  TColorGridFrame frame;
+  if (OnPaint || !FGrid.SelectionFrame(frame)) return;
+  auto outline = [dc](const TRect& r, COLORREF color) {
+    HBRUSH brush = CreateSolidBrush(color);
+    RECT rr{r.Left, r.Top, r.Right, r.Bottom};
+    FrameRect(dc, &rr, brush);
+    DeleteObject(brush);
+  };
+  outline(frame.White, RGB(255, 255, 255));
+  outline(frame.Black, RGB(0, 0, 0));
+  if (Focused()) {
+    RECT rr{frame.Focus.Left, frame.Focus.Top, frame.Focus.Right, frame.Focus.Bottom};
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkColor(dc, RGB(255, 255, 255));
+    DrawFocusRect(dc, &rr);
+  }
+}
+
+void TsColorsPanel::PaintWindow(HDC dc) {
+  TsPanel::PaintWindow(dc);
+  PaintSelection(dc);
+}
+
+void TsColorsPanel::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  TsPanel::MouseDown(button, shift, x, y);
+  if (CanFocus()) SetFocus();
+  FGrid.MouseDown(x, y);
+}
+
+void TsColorsPanel::WndProc(TMessage& m) {
+  TsPanel::WndProc(m);
+  // The focus rectangle follows the focus.
+  if ((m.Msg == WM_SETFOCUS || m.Msg == WM_KILLFOCUS) && FGrid.ItemIndex() >= 0 && HandleAllocated()) Invalidate();
 }

@@ -1,5 +1,30 @@
 #include "framework/ExtCtrls.h"
 
+// ---- TShape --------------------------------------------------------------
+
+TShape::TShape(TComponent* owner) : TGraphicControl(owner), FBrush(new TBrush), FPen(new TPen) {
+  FWidth = 65;
+  FHeight = 65;
+  ControlStyle.Include(csOpaque);
+  FPen->SetStyle(TPenStyle::psInsideFrame);
+  FBrush->OnChange = [this](TObject*) { Invalidate(); };
+  FPen->OnChange = [this](TObject*) { Invalidate(); };
+}
+
+TShape::~TShape() {
+  FBrush->OnChange = nullptr;
+  FPen->OnChange = nullptr;
+  delete FBrush;
+  delete FPen;
+}
+
+void TShape::Paint() {
+  TCanvas* c = Canvas();
+  c->SetPen(FPen);
+  c->SetBrush(FBrush);
+  c->Rectangle(0, 0, FWidth, FHeight);
+}
+
 // ---- TImage --------------------------------------------------------------
 
 TImage::TImage(TComponent* owner) : TGraphicControl(owner), FPicture(new TPicture) {

@@ -34,6 +34,23 @@ private:
   bool FTransparent = false;
 };
 
+// A filled rectangle: Brush fills it, Pen frames it inside its bounds.
+class TShape : public TGraphicControl {
+public:
+  explicit TShape(TComponent* owner);
+  ~TShape() override;
+  const char* ClassName() const override { return "TShape"; }
+  TBrush* Brush() const { return FBrush; }
+  TPen* Pen() const { return FPen; }
+
+protected:
+  void Paint() override;
+
+private:
+  TBrush* FBrush;
+  TPen* FPen;
+};
+
 // Calls OnTimer every Interval milliseconds while Enabled (window timer on a
 // utility window; exceptions from OnTimer are reported, the timer goes on).
 class TTimer : public TComponent {
