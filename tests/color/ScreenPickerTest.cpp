@@ -2,6 +2,10 @@
 // thread while the picker's own loop runs: picks, cancels, the live preview,
 // and nothing left behind.
 #include "colordialog/acScreenPicker.h"
+#include "colordialog/sColorDialog.h"
+#include "colordialog/sSkinHook.h"
+#include "skin/acSkinWin.h"
+#include "tests/skinmgr/SkinMgrSupport.h"
 #include "framework/WinUtils.h"
 #include "tests/framework/TestSupport.h"
 
@@ -331,6 +335,69 @@ TEST_F(ScreenPicker, LeavesNoWindowsObjectsOrDeviceContexts) {
   EXPECT_EQ(picked, 0xFFFFFFu);
   EXPECT_EQ(count(), before);
   EXPECT_EQ(GdiCounters().FailedDeletes, 0);
+}
+
+// From the skinned dialog's eyedropper: Esc leaves every field as it was; a
+// pick moves every field to the pixel and leaves the dialog open.
+TEST_F(ScreenPicker, TheDialogTakesAPickAndIgnoresACancel) {
+  InstallWin32SkinPlatform();
+  auto manager = std::make_unique<TsSkinManager>(nullptr);
+  AddPackageAsInternalSkin(*manager, "AlterMetro (internal)");
+  manager->SetSkinName("AlterMetro (internal)");
+  manager->SetActive(true);
+  DefaultSkinManagerQuery = [] { return DefaultManager != nullptr; };
+  InstallSkinnedColorDialog();
+  TsColorDialog dialog(nullptr);
+  dialog.SetColor(0x3D3D3C);
+  auto fields = [](TsColorDialogForm& f) {
+    std::vector<String> texts;
+    for (int i = 0; i < ColorEditFieldCount; ++i) texts.push_back(f.FieldEdit(TColorEditField(i))->Text());
+    return texts;
+  };
+  std::vector<String> before, afterEsc, afterPick;
+  TColor picked = Untouched;
+  bool stayedOpen = false;
+  dialog.OnShow = [&](TObject*) {
+    TsColorDialogForm& f = *acColorDialogForm;
+    Pump(150);
+    before = fields(f);
+    Driver = std::thread([] {
+      if (!WaitForPickWindow()) return;
+      MoveMouse(150, 150);
+      Settle();
+      Key(VK_ESCAPE);
+    });
+    f.sSpeedButton1->Click();
+    Driver.join();
+    afterEsc = fields(f);
+    Driver = std::thread([] {
+      if (!WaitForPickWindow()) return;
+      MoveMouse(150, 150);
+      Settle();
+      MouseFlags(MOUSEEVENTF_LEFTDOWN);
+      MouseFlags(MOUSEEVENTF_LEFTUP);
+    });
+    f.sSpeedButton1->Click();
+    Driver.join();
+    Pump(100);
+    afterPick = fields(f);
+    picked = f.SelectedColor();
+    stayedOpen = f.ModalResult() == mrNone;
+    f.SetModalResult(mrCancel);
+  };
+  EXPECT_FALSE(dialog.Execute());
+  SkinnedColorDialogRunner = RunSystemColorChooser;
+  DefaultSkinManagerQuery = nullptr;
+  manager.reset();
+  ASSERT_EQ(before.size(), size_t(ColorEditFieldCount));
+  EXPECT_EQ(before[int(TColorEditField::Hex)], "3C3D3D");
+  EXPECT_EQ(afterEsc, before);
+  EXPECT_EQ(picked, FillA);
+  ASSERT_EQ(afterPick.size(), size_t(ColorEditFieldCount));
+  EXPECT_EQ(afterPick[int(TColorEditField::Hex)], "AC6824");
+  EXPECT_EQ(afterPick[int(TColorEditField::R)], "172");
+  EXPECT_EQ(afterPick[int(TColorEditField::Decimal)], "2386092");
+  EXPECT_TRUE(stayedOpen) << "a pick does not confirm the dialog";
 }
 
 }  // namespace
