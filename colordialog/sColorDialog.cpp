@@ -19,6 +19,14 @@ void DrawBitmap32(HDC dc, int x, int y, const TBitmap32& bmp) {
                     DIB_RGB_COLORS);
 }
 
+// The field picture depends on its size only, and rendering it is most of
+// the form's creation time: it is rendered once per size and copied.
+const TBitmap32& FieldPicture(int width, int height) {
+  static TBitmap32 picture;
+  if (picture.Width() != width || picture.Height() != height) CreateExtBmp(picture, width, height);
+  return picture;
+}
+
 // The eyedropper, row by row: k black, g grey, w white, . transparent.
 constexpr const char* EyedropperRows[TacEyedropperButton::GlyphHeight] = {
     "...........kkk..", "..........kgggk.", ".........kgggggk", "........kkggggk.", ".......kwkkggk..",
@@ -308,7 +316,10 @@ void TsColorDialogForm::InitLngCaptions() {
 
 // ---- lifecycle
 
-void TsColorDialogForm::FormCreate(TObject*) { CreateExtBmp(ExtBmp, ColorPanel->Width(), ColorPanel->Height()); }
+void TsColorDialogForm::FormCreate(TObject*) {
+  if (ColorPanel->Width() > 0 && ColorPanel->Height() > 0)
+    ExtBmp = FieldPicture(ColorPanel->Width(), ColorPanel->Height());
+}
 
 void TsColorDialogForm::FormShow(TObject*) {
   const TColor color = FOwnerDialog ? FOwnerDialog->Color() : SelectedPanel->Brush()->Color();
@@ -481,6 +492,8 @@ void TsColorDialogForm::RepaintField() {
 // ---- fields and buttons
 
 void TsColorDialogForm::FieldChange(TColorEditField field) {
+  // A focused edit reformats itself while the windows go: not the user's change.
+  if (IsDestroying()) return;
   TsEdit* e = FEdits[int(field)];
   if (e && FModel) FModel->FieldChanged(field, e->Text());
 }
@@ -506,7 +519,7 @@ void TsColorDialogForm::sEditHexKeyPress(TObject*, wchar_t& key) {
 }
 
 void TsColorDialogForm::MainPalChange(TObject* sender) {
-  if (!FModel) return;
+  if (!FModel || IsDestroying()) return;
   FModel->MainPalChange(sender == AddPal ? AddPal->Grid() : MainPal->Grid());
 }
 

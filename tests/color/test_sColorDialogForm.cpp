@@ -30,6 +30,15 @@ void SendMouse(DWORD flags, TPoint screen = Point(-1, -1)) {
 
 TPoint OnScreen(TControl* c, int x, int y) { return c->ClientToScreen(Point(x, y)); }
 
+// A pixel of the screen at a control's client point, as TColor.
+TColor ScreenPixel(TControl* c, int x, int y) {
+  const TPoint p = c->ClientToScreen(Point(x, y));
+  HDC screen = GetDC(nullptr);
+  const COLORREF color = GetPixel(screen, p.X, p.Y);
+  ReleaseDC(nullptr, screen);
+  return TColor(color);
+}
+
 void Click(TControl* c, int x, int y) {
   SendMouse(MOUSEEVENTF_MOVE, OnScreen(c, x, y));
   SendMouse(MOUSEEVENTF_LEFTDOWN);
@@ -55,6 +64,18 @@ void Type(const wchar_t* text) {
     SendInput(2, in, sizeof(INPUT));
   }
   Pump(150);
+}
+
+void SetClipboardText(const wchar_t* text) {
+  if (!OpenClipboard(nullptr)) return;
+  EmptyClipboard();
+  const size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+  if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+    memcpy(GlobalLock(mem), text, bytes);
+    GlobalUnlock(mem);
+    SetClipboardData(CF_UNICODETEXT, mem);
+  }
+  CloseClipboard();
 }
 
 bool CursorConfined() {
@@ -218,10 +239,24 @@ TEST_F(ColorDialogForm, PaletteClickSelectsAndADoubleClickConfirms) {
     EXPECT_EQ(Field(f, TColorEditField::S), "100");
     EXPECT_EQ(Field(f, TColorEditField::V), "100");
     EXPECT_TRUE(f.MainPal->Focused());
-    // A click in the gap right of cell 0 belongs to cell 0.
+    // The selected cell is framed white, then black, then the dotted focus.
+    const TRect cell = f.MainPal->Grid().ColorsArray()[28].R;
+    EXPECT_EQ(ScreenPixel(f.MainPal, cell.Left, red.Y), clRed);
+    EXPECT_EQ(ScreenPixel(f.MainPal, cell.Left - 1, red.Y), clWhite);
+    EXPECT_EQ(ScreenPixel(f.MainPal, cell.Left - 2, red.Y), clBlack);
+    const TColor background = ScreenPixel(f.MainPal, cell.Left - 3, red.Y);
+    // A click in the gap right of cell 0 belongs to cell 0; the old frame goes.
+    int changes = 0;
+    f.MainPal->OnChange = [&, old = f.MainPal->OnChange](TObject* s) {
+      ++changes;
+      old(s);
+    };
     Click(f.MainPal, 30, 10);
     EXPECT_EQ(f.MainPal->ItemIndex(), 0);
     EXPECT_EQ(Field(f, TColorEditField::Hex), "8080FF");
+    EXPECT_EQ(ScreenPixel(f.MainPal, cell.Left - 1, red.Y), background);
+    Click(f.MainPal, 30, 10);  // the selected cell again: no change
+    EXPECT_EQ(changes, 1);
     // The cell under a double click is taken and confirmed.
     const TPoint blue = CellCentre(f.MainPal, 8);  // "0000FF"
     SendMouse(MOUSEEVENTF_MOVE, OnScreen(f.MainPal, blue.X, blue.Y));
@@ -271,6 +306,15 @@ TEST_F(ColorDialogForm, TypedCodesStayAsTypedAndMoveEveryOtherField) {
       EXPECT_EQ(Field(f, F::Hex), d.Hex) << d.Text;
       EXPECT_EQ(Field(f, F::Decimal), d.Text);
     }
+    // Pasted letters are shown upper case as well.
+    f.sEditHex->SetFocus();
+    f.sEditHex->SelectAll();
+    f.sEditHex->Perform(WM_CLEAR);
+    f.sEditHex->SetSelStart(0);
+    SetClipboardText(L"c0ffee");
+    f.sEditHex->Perform(WM_PASTE);
+    EXPECT_EQ(Field(f, F::Hex), "C0FFEE");
+    EXPECT_EQ(f.SelectedColor(), Rgb(0xC0, 0xFF, 0xEE));
     Key(VK_ESCAPE);
     EXPECT_EQ(f.ModalResult(), mrCancel);
   }));
@@ -279,7 +323,15 @@ TEST_F(ColorDialogForm, TypedCodesStayAsTypedAndMoveEveryOtherField) {
 
 TEST_F(ColorDialogForm, CustomColoursComeBackAfterCancelAndAreOfferedAgain) {
   Dialog->SetColor(Rgb(0x12, 0x34, 0x56));
+  TStringList main;
+  main.Add("FF0000");
+  main.Add("00FF00 green");
+  Dialog->SetMainColors(&main);
   EXPECT_FALSE(Run([](TsColorDialogForm& f) {
+    // Given main colours replace the stored ones; the rest of the grid is white.
+    ASSERT_EQ(f.MainPal->Count(), 48);
+    EXPECT_EQ(f.MainPal->Grid().ColorsArray()[1].Color, Rgb(0, 255, 0));
+    EXPECT_EQ(f.MainPal->Colors().Strings(2), "FFFFFF");
     Click(f.sBitBtn3, 40, 12);
     EXPECT_EQ(f.AddPal->Colors().Strings(0), "123456");
     EXPECT_EQ(f.Model().NextCustomSlot(), 1);
@@ -321,6 +373,14 @@ TEST_F(ColorDialogForm, FieldAndBarDragsClampAndReleaseTheCursorOnEveryExit) {
     SendMouse(MOUSEEVENTF_LEFTUP);
     EXPECT_FALSE(f.Model().FieldDragging());
     EXPECT_FALSE(CursorConfined());
+    // Losing the capture ends the drag as a release does.
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    EXPECT_TRUE(CursorConfined());
+    ReleaseCapture();
+    Pump(50);
+    EXPECT_FALSE(f.Model().FieldDragging());
+    EXPECT_FALSE(CursorConfined());
+    SendMouse(MOUSEEVENTF_LEFTUP);
     // Bar: the bottom row is black; a drag past the top stays in the bar.
     SendMouse(MOUSEEVENTF_MOVE, OnScreen(f.GradPanel, 10, 259));
     SendMouse(MOUSEEVENTF_LEFTDOWN);
