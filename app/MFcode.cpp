@@ -27,6 +27,14 @@ void SetStoredFont(TFont* font, TColor color) {
   font->SetColor(color);
 }
 
+// The end-to-end checks and timings still need the system chooser: the
+// environment variable QUARNEL_SYSTEM_CHOOSER=1 asks for it.
+bool SystemChooserRequested() {
+  wchar_t value[4] = {};
+  const DWORD n = GetEnvironmentVariableW(L"QUARNEL_SYSTEM_CHOOSER", value, 4);
+  return n == 1 && value[0] == L'1';
+}
+
 }  // namespace
 
 TMForm::TMForm(TComponent* owner) : TForm(owner) {
@@ -77,6 +85,7 @@ TMForm::TMForm(TComponent* owner) : TForm(owner) {
   CD = new TsColorDialog(this);
   CD->SetName("CD");
   CD->SetColor(0xFFFFFF);
+  CD->SetStandardDlg(SystemChooserRequested());
   EndLoading();
   // The manager announced its skin from its Loaded, while this form was still
   // loading, and the delivery passes loading forms by: tell it again now.

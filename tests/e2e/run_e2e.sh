@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end run of the program as a user starts it: real X input drives the
-# colour chooser, the clipboard is read from the Linux side, settings.ini is
-# checked after exit. Needs DISPLAY and a Wine prefix from the environment.
+# system colour chooser (scenarios 1-4, QUARNEL_SYSTEM_CHOOSER=1) and the
+# skinned colour dialog (scenario 5), the clipboard is read from the Linux
+# side, settings.ini is checked after exit. Needs DISPLAY and a Wine prefix
+# from the environment.
 # Usage: run_e2e.sh path/to/quarnel.exe
 set -uo pipefail
 
@@ -9,7 +11,7 @@ EXE=${1:?usage: run_e2e.sh quarnel.exe}
 SKIP=77
 CHOOSER_TITLE='^Color$'
 
-for tool in wine xdotool xclip xte; do
+for tool in wine xdotool xclip xte display; do
   command -v "$tool" >/dev/null || { echo "e2e: $tool not installed, skipping"; exit $SKIP; }
 done
 [ -n "${DISPLAY:-}" ] || { echo "e2e: no DISPLAY, skipping"; exit $SKIP; }
@@ -18,28 +20,33 @@ done
 WORK=$(mktemp -d /tmp/qn-e2e.XXXXXX)
 PID=
 CLIP_PID=
+OTHER_PID=
 failures=0
 
 cleanup() {
   xte 'keyup Shift_L' 'keyup Shift_R' 2>/dev/null || true
   if [ -n "$PID" ] && kill -0 "$PID" 2>/dev/null; then kill "$PID" 2>/dev/null; wait "$PID" 2>/dev/null; fi
   [ -n "$CLIP_PID" ] && kill "$CLIP_PID" 2>/dev/null
+  [ -n "$OTHER_PID" ] && kill "$OTHER_PID" 2>/dev/null
   rm -rf "$WORK"
 }
 trap cleanup EXIT
 
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+START=$SECONDS
 check_eq() {  # what, expected, actual
   if [ "$2" == "$3" ]; then echo "ok: $1 = '$3'"; else fail "$1: expected '$2', got '$3'"; fi
 }
 
-# Starts a fresh copy of the program in its own folder; $1 = settings.ini content or "".
+# Starts a fresh copy of the program in its own folder; $2 = settings.ini
+# content or ""; $3 = "skinned" for the skinned dialog, else the system chooser.
 start_program() {
-  local dir=$1 settings=$2
+  local dir=$1 settings=$2 system=1
+  [ "${3:-}" == skinned ] && system=0
   rm -rf "$dir" && mkdir -p "$dir"
   cp "$EXE" "$dir/quarnel.exe"
   [ -n "$settings" ] && printf '%s' "$settings" >"$dir/settings.ini"
-  (cd "$dir" && exec wine "$dir/quarnel.exe" </dev/null >"$dir/out.log" 2>&1) &
+  (cd "$dir" && QUARNEL_SYSTEM_CHOOSER=$system exec wine "$dir/quarnel.exe" </dev/null >"$dir/out.log" 2>&1) &
   PID=$!
 }
 
@@ -243,8 +250,119 @@ else
   fi
 fi
 
+# ---- 5: the skinned dialog. Its X window is its client area, so dialog
+#         coordinates below are client coordinates of the form.
+echo "== scenario 5: skinned dialog: OK, palette, double click, typed codes, custom colour, Esc, screen pick"
+
+dialog_origin() {  # window; sets DX DY
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  DX=$X DY=$Y
+}
+click_in() {  # window, x, y [, clicks]
+  dialog_origin "$1"
+  xdotool mousemove --sync $((DX + $2)) $((DY + $3)) click --repeat "${4:-1}" --delay 80 1
+  sleep 0.2
+}
+main_cell() { echo $((17 + 27 * ($1 % 8))) $((37 + 27 * ($1 / 8))); }   # index -> x y
+custom_cell() { echo $((17 + 27 * ($1 % 8))) $((221 + 27 * ($1 / 8))); }
+OK_BUTTON="41 362" HEX_FIELD="177 312" DECIMAL_FIELD="177 333" PICKER_BUTTON="38 324" ADD_CUSTOM="381 362"
+# Replaces a field's text by typing, as a user would.
+type_into() {  # window, x, y, text
+  click_in "$1" "$2" "$3"
+  xdotool key Home shift+End Delete Home
+  xdotool type --delay 40 "$4"
+  sleep 0.3
+}
+open_from_swatch() {  # prints the dialog's window id
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$M")"
+  xdotool mousemove --sync $((X + 30)) $((Y + HEIGHT - 30)) click 1
+  wait_chooser
+}
+# Ends the dialog with the given action and checks the clipboard.
+expect_clip() {  # what, window, expected
+  wait_chooser_gone "$2" || fail "$1: dialog still open"
+  check_eq "$1" "$3" "$(read_clipboard "$3")"
+}
+
+D5=$WORK/run5
+reset_clipboard
+start_program "$D5" "" skinned
+W=$(wait_chooser)
+if [ -z "$W" ]; then
+  fail "skinned dialog did not open by itself"
+else
+  check_eq "dialog title" "Color" "$(xdotool getwindowname "$W")"
+  click_in "$W" $OK_BUTTON
+  expect_clip "OK on the first dialog" "$W" "#FFFFFF"
+  M=$(main_window)
+  [ -n "$M" ] || fail "main window not found"
+fi
+if [ -n "${M:-}" ]; then
+  W=$(open_from_swatch)
+  click_in "$W" $(main_cell 28)
+  click_in "$W" $OK_BUTTON
+  expect_clip "palette click" "$W" "#FF0000"
+
+  W=$(open_from_swatch)
+  click_in "$W" $(main_cell 1) 2
+  expect_clip "palette double click" "$W" "#80FFFF"
+
+  W=$(open_from_swatch)
+  type_into "$W" $HEX_FIELD 3c3d3d
+  confirm "$W"
+  expect_clip "typed hex, Enter" "$W" "#3C3D3D"
+
+  W=$(open_from_swatch)
+  type_into "$W" $DECIMAL_FIELD 1193046
+  click_in "$W" $OK_BUTTON
+  expect_clip "typed decimal" "$W" "#563412"
+
+  # A custom colour added and the dialog cancelled: the clipboard stays, the
+  # colour comes back and is offered on the next open.
+  W=$(open_from_swatch)
+  click_in "$W" $(main_cell 12)
+  click_in "$W" $ADD_CUSTOM
+  timeout 20 xdotool windowfocus --sync "$W" key Escape
+  expect_clip "Esc leaves the clipboard" "$W" "#563412"
+  W=$(open_from_swatch)
+  click_in "$W" $(custom_cell 0)
+  click_in "$W" $OK_BUTTON
+  expect_clip "custom colour offered again" "$W" "#FFFF00"
+
+  # The screen picker takes a pixel of another program's window.
+  display -geometry +40+40 -size 120x120 xc:'#1E90C8' &
+  OTHER_PID=$!
+  shown=
+  for ((i = 0; i < 50; i++)); do
+    [ "$(import -window root -crop 1x1+100+100 -format '%[pixel:p{0,0}]' info: 2>/dev/null)" == 'srgb(30,144,200)' ] && { shown=1; break; }
+    sleep 0.2
+  done
+  if [ -z "$shown" ]; then
+    fail "the other window did not appear"
+  else
+    W=$(open_from_swatch)
+    click_in "$W" $PICKER_BUTTON
+    sleep 0.5
+    xdotool mousemove --sync 100 100 click 1
+    sleep 0.5
+    if xdotool getwindowname "$W" >/dev/null 2>&1; then
+      echo "ok: the dialog stays open after a pick"
+      confirm "$W"
+      expect_clip "screen pick" "$W" "#1E90C8"
+    else
+      fail "the dialog closed on a pick"
+    fi
+  fi
+  kill "$OTHER_PID" 2>/dev/null
+  OTHER_PID=
+  timeout 20 xdotool windowfocus --sync "$M" key alt+F4
+  wait_exit 30 || fail "program did not exit after Alt+F4"
+fi
+
 if [ $failures -ne 0 ]; then
   echo "e2e: $failures failure(s)"
   exit 1
 fi
-echo "e2e: all scenarios passed"
+echo "e2e: all scenarios passed in $((SECONDS - START)) s"
