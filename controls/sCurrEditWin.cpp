@@ -169,7 +169,7 @@ void TsCustomComboEdit::WndProc(TMessage& m) {
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
     case WM_SIZE:
-      PaintButton();
+      if (IsWindowVisible(Handle())) PaintButton();
       break;
     default:
       break;

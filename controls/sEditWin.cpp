@@ -396,7 +396,8 @@ void TsEdit::SkinnedWndProc(TMessage& m) {
       }
       break;
     case WM_NCPAINT:
-      PaintBorder();
+      // A window not on screen has nothing to show; its next paint rebuilds.
+      if (IsWindowVisible(Handle())) PaintBorder();
       m.Result = 0;
       return;
     case WM_PRINT:
@@ -430,12 +431,14 @@ void TsEdit::SkinnedWndProc(TMessage& m) {
     case CM_TEXTCHANGED:
       if (!IsLoading() && !acFormAnimating && HandleAllocated()) {
         link->BGChanged = true;
-        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-        SendMessageW(Handle(), WM_NCPAINT, 0, 0);
+        if (IsWindowVisible(Handle())) {
+          RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+          SendMessageW(Handle(), WM_NCPAINT, 0, 0);
+        }
       }
       break;
     case WM_SIZE:
-      if (HandleAllocated()) SendMessageW(Handle(), WM_NCPAINT, 0, 0);
+      if (HandleAllocated() && IsWindowVisible(Handle())) SendMessageW(Handle(), WM_NCPAINT, 0, 0);
       break;
     default:
       break;
