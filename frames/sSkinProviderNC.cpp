@@ -19,26 +19,6 @@ bool IsOwnButtonHT(int code) {
   return code == HTMINBUTTON || code == HTMAXBUTTON || code == HTCLOSE || code == HTHELP;
 }
 
-// Notices when a component is freed while we wait in a message loop.
-class TFreeWatch : public TComponent {
-public:
-  explicit TFreeWatch(TComponent* watched) : TComponent(nullptr), FWatched(watched) { FreeNotification(watched); }
-  ~TFreeWatch() override {
-    if (!FGone) RemoveFreeNotification(FWatched);
-  }
-  bool Gone() const { return FGone || FWatched->IsDestroying(); }
-
-protected:
-  void Notification(TComponent* component, TOperation operation) override {
-    TComponent::Notification(component, operation);
-    if (operation == TOperation::opRemove && component == FWatched) FGone = true;
-  }
-
-private:
-  TComponent* FWatched;
-  bool FGone = false;
-};
-
 TPoint MsgPoint(LPARAM lParam) { return TPoint(short(LOWORD(lParam)), short(HIWORD(lParam))); }
 
 }  // namespace

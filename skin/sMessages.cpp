@@ -52,25 +52,6 @@ public:
   TInFlightScope& operator=(const TInFlightScope&) = delete;
 };
 
-// Tells whether a component went away while a receiver ran.
-class TFreeWatch : public TComponent {
-public:
-  explicit TFreeWatch(TComponent* watched) : TComponent(nullptr), FWatched(watched) { FreeNotification(watched); }
-  ~TFreeWatch() override {
-    if (!FGone) RemoveFreeNotification(FWatched);
-  }
-  bool Gone() const { return FGone || FWatched->IsDestroying(); }
-
-protected:
-  void Notification(TComponent* component, TOperation operation) override {
-    TComponent::Notification(component, operation);
-    if (operation == TOperation::opRemove && component == FWatched) FGone = true;
-  }
-
-private:
-  TComponent* FWatched;
-  bool FGone = false;
-};
 
 bool BeingDestroyed(const TControl* c) {
   return c->IsDestroying() || c->ControlState.Contains(csDestroyingHandle);

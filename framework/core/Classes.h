@@ -89,6 +89,27 @@ private:
   TComponentState FComponentState = 0;
 };
 
+// Tells whether a component went away while we waited (a nested message
+// loop, a callback that may free its caller).
+class TFreeWatch : public TComponent {
+public:
+  explicit TFreeWatch(TComponent* watched) : TComponent(nullptr), FWatched(watched) { FreeNotification(watched); }
+  ~TFreeWatch() override {
+    if (!FGone) RemoveFreeNotification(FWatched);
+  }
+  bool Gone() const { return FGone || FWatched->IsDestroying(); }
+
+protected:
+  void Notification(TComponent* component, TOperation operation) override {
+    TComponent::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == FWatched) FGone = true;
+  }
+
+private:
+  TComponent* FWatched;
+  bool FGone = false;
+};
+
 class TCollection;
 
 class TCollectionItem : public TPersistent {
