@@ -64,30 +64,9 @@ uint32_t ScreenPixel(int x, int y) {
   return c;
 }
 
-void MoveMouse(int x, int y) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dx = LONG(x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1));
-  in.mi.dy = LONG(y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1));
-  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &in, sizeof(in));
-}
-
-void MouseFlags(DWORD flags, DWORD data = 0) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = flags;
-  in.mi.mouseData = data;
-  SendInput(1, &in, sizeof(in));
-}
-
-void Key(WORD vk) {
-  INPUT in[2]{};
-  in[0].type = in[1].type = INPUT_KEYBOARD;
-  in[0].ki.wVk = in[1].ki.wVk = vk;
-  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, in, sizeof(INPUT));
-}
+void MoveMouse(int x, int y) { SendMouseInput(MOUSEEVENTF_MOVE, Point(x, y)); }
+void MouseFlags(DWORD flags, DWORD data = 0) { SendMouseInput(flags, Point(-1, -1), data); }
+void Key(WORD vk) { SendKey(vk); }
 
 HWND PickWindow() { return FindWindowW(L"TacPickWindow", nullptr); }
 

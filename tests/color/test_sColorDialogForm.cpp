@@ -16,15 +16,7 @@ namespace {
 constexpr TColor Rgb(uint32_t r, uint32_t g, uint32_t b) { return r | (g << 8) | (b << 16); }
 
 void SendMouse(DWORD flags, TPoint screen = Point(-1, -1)) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = flags;
-  if (screen.X >= 0) {
-    in.mi.dx = LONG(screen.X * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1));
-    in.mi.dy = LONG(screen.Y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1));
-    in.mi.dwFlags |= MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  }
-  SendInput(1, &in, sizeof(in));
+  SendMouseInput(flags, screen);
   Pump(80);
 }
 
@@ -46,23 +38,12 @@ void Click(TControl* c, int x, int y) {
 }
 
 void Key(WORD vk) {
-  INPUT in[2]{};
-  in[0].type = in[1].type = INPUT_KEYBOARD;
-  in[0].ki.wVk = in[1].ki.wVk = vk;
-  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, in, sizeof(INPUT));
+  SendKey(vk);
   Pump(100);
 }
 
 void Type(const wchar_t* text) {
-  for (const wchar_t* p = text; *p; ++p) {
-    INPUT in[2]{};
-    in[0].type = in[1].type = INPUT_KEYBOARD;
-    in[0].ki.wScan = in[1].ki.wScan = WORD(*p);
-    in[0].ki.dwFlags = KEYEVENTF_UNICODE;
-    in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-    SendInput(2, in, sizeof(INPUT));
-  }
+  SendText(text);
   Pump(150);
 }
 

@@ -47,33 +47,18 @@ uint32_t Rgb(TColor c) { return ColorToPixel(ColorToRGB(c), 0) & 0xFFFFFF; }
 
 // Real pointer input through the system queue.
 void MoveMouse(int x, int y) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dx = LONG(x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1));
-  in.mi.dy = LONG(y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1));
-  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &in, sizeof(in));
+  SendMouseInput(MOUSEEVENTF_MOVE, Point(x, y));
   Pump(60);
 }
 
 void LeftButton(bool down) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-  SendInput(1, &in, sizeof(in));
+  SendMouseInput(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
   Pump(60);
 }
 
 // Characters typed through the system queue.
 void TypeText(const wchar_t* text) {
-  for (const wchar_t* p = text; *p; ++p) {
-    INPUT in[2]{};
-    in[0].type = in[1].type = INPUT_KEYBOARD;
-    in[0].ki.wScan = in[1].ki.wScan = WORD(*p);
-    in[0].ki.dwFlags = KEYEVENTF_UNICODE;
-    in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-    SendInput(2, in, sizeof(INPUT));
-  }
+  SendText(text);
   Pump(100);
 }
 

@@ -23,6 +23,13 @@ private:
   TExceptionEvent FSaved;
 };
 
+// Real input through the system queue (SendInput); none of them pumps, so
+// they also serve threads that drive a nested loop. A screen point of -1
+// leaves the pointer where it is.
+void SendMouseInput(DWORD flags, TPoint screen = TPoint(-1, -1), DWORD data = 0);
+void SendKey(WORD vk);
+void SendText(const wchar_t* text);
+
 // A unique, not yet existing path in the temporary folder.
 String TempPath(const String& name);
 
