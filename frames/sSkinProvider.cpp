@@ -692,7 +692,8 @@ void TsSkinProvider::Activate(TMessage& m) {
   SendFrameRepaint();
 }
 
-void TsSkinProvider::PaintClient(HDC dc) {
+// The client part of the whole-window cache, or the form colour without one.
+void TsSkinProvider::CopyClientBackground(HDC dc) {
   const TRect cr = Form->ClientRect();
   if (PaintFrameCache() && !FSkinData->FCacheBmp->Empty()) {
     TBitmap& cache = *FSkinData->FCacheBmp;
@@ -702,6 +703,10 @@ void TsSkinProvider::PaintClient(HDC dc) {
   } else {
     FillDC(dc, cr, FLayout.FormColor());
   }
+}
+
+void TsSkinProvider::PaintClient(HDC dc) {
+  CopyClientBackground(dc);
   // Then what lies on the background: graphic controls and the form's own painting.
   Form->PaintControls(dc, nullptr);
   if (Form->OnPaint) {
@@ -711,16 +716,7 @@ void TsSkinProvider::PaintClient(HDC dc) {
 }
 
 void TsSkinProvider::EraseClient(TMessage& m) {
-  HDC dc = HDC(m.WParam);
-  const TRect cr = Form->ClientRect();
-  if (PaintFrameCache() && !FSkinData->FCacheBmp->Empty()) {
-    TBitmap& cache = *FSkinData->FCacheBmp;
-    cache.Canvas()->Lock();
-    BitBlt(dc, 0, 0, cr.Width(), cr.Height(), cache.Canvas()->Handle(), OffsetX(), OffsetY(), SRCCOPY);
-    cache.Canvas()->Unlock();
-  } else {
-    FillDC(dc, cr, FLayout.FormColor());
-  }
+  CopyClientBackground(HDC(m.WParam));
   m.Result = 1;
 }
 

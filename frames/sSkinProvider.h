@@ -117,6 +117,7 @@ private:
   bool HandleSkinCommand(TMessage& m);
   bool HandleMouse(TMessage& m);
   void Activate(TMessage& m);
+  void CopyClientBackground(HDC dc);
   void PaintClient(HDC dc);
   void EraseClient(TMessage& m);
   void Resized(TMessage& m);

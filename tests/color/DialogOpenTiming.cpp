@@ -7,6 +7,7 @@
 #include "framework/Forms.h"
 #include "framework/WinUtils.h"
 #include "skin/acSkinWin.h"
+#include "tests/common/TimingSupport.h"
 #include "tests/skinmgr/SkinMgrSupport.h"
 
 #include <algorithm>
@@ -14,6 +15,8 @@
 #include <vector>
 
 #include <windows.h>
+
+using namespace timing;
 
 namespace {
 
@@ -63,23 +66,6 @@ LRESULT CALLBACK OnGetMessage(int code, WPARAM wParam, LPARAM lParam) {
 void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) {
   if (HWND w = FindWindowW(nullptr, L"Color")) PostMessageW(w, WM_CLOSE, 0, 0);
 }
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
-int ThreadWindows() {
-  int n = 0;
-  EnumThreadWindows(GetCurrentThreadId(), [](HWND, LPARAM p) { ++*reinterpret_cast<int*>(p); return TRUE; },
-                    LPARAM(&n));
-  return n;
-}
-
-long LiveGdiObjects() { return GdiCounters().Created - GdiCounters().Deleted; }
 
 double Ms(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
   LARGE_INTEGER f;

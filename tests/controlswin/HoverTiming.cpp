@@ -8,6 +8,7 @@
 #include "framework/Forms.h"
 #include "framework/WinUtils.h"
 #include "skin/acSkinWin.h"
+#include "tests/common/TimingSupport.h"
 #include "tests/skinmgr/SkinMgrSupport.h"
 
 #include <algorithm>
@@ -17,21 +18,9 @@
 #include <psapi.h>
 #include <windows.h>
 
+using namespace timing;
+
 namespace {
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-int ThreadWindows() {
-  int n = 0;
-  EnumThreadWindows(GetCurrentThreadId(), [](HWND, LPARAM p) { ++*reinterpret_cast<int*>(p); return TRUE; },
-                    LPARAM(&n));
-  return n;
-}
-long LiveGdiObjects() { return GdiCounters().Created - GdiCounters().Deleted; }
 size_t Resident() {
   PROCESS_MEMORY_COUNTERS pmc{};
   pmc.cb = sizeof(pmc);

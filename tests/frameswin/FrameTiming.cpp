@@ -4,6 +4,7 @@
 // skinned/plain ratio. Fails only when the skinned form is not skinned.
 #include "frames/sSkinProvider.h"
 #include "skin/acSkinWin.h"
+#include "tests/common/TimingSupport.h"
 #include "tests/skinmgr/SkinMgrSupport.h"
 
 #include <algorithm>
@@ -13,15 +14,9 @@
 
 #include <windows.h>
 
-namespace {
+using namespace timing;
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
+namespace {
 
 struct TFigures {
   double Median = 0, P95 = 0;

@@ -186,7 +186,7 @@ TEST_F(Frames, RegionCutsCornersAndIsAppliedOnlyOnChange) {
   const TRect box = RegionBox(Tool->Handle(), &kind);
   // Without cut corners the whole window is the region: none is set.
   EXPECT_EQ(kind, p->ArOR().empty() ? ERROR : COMPLEXREGION);
-  if (kind != ERROR) EXPECT_EQ(box, Rect(0, 0, Tool->Width(), Tool->Height()));
+  if (kind != ERROR) { EXPECT_EQ(box, Rect(0, 0, Tool->Width(), Tool->Height())); }
   for (const TRect& r : p->ArOR()) {
     EXPECT_EQ(r.Height(), 1);
     HRGN rgn = CreateRectRgn(0, 0, 0, 0);
@@ -335,13 +335,13 @@ TEST_F(Frames, SizeableFormKeepsItsRegionThroughMaximiseRestoreAndResize) {
   ASSERT_FALSE(IsZoomed(wnd));
   const int cut = BigProvider->ArOR().empty() ? ERROR : COMPLEXREGION;
   box = RegionBox(wnd, &kind);
-  if (kind != ERROR) EXPECT_EQ(box, Rect(0, 0, 400, 300));
+  if (kind != ERROR) { EXPECT_EQ(box, Rect(0, 0, 400, 300)); }
   EXPECT_EQ(kind, cut);
   SetWindowPos(wnd, nullptr, 0, 0, 450, 330, SWP_NOMOVE | SWP_NOZORDER);
   Pump(150);
   box = RegionBox(wnd, &kind);
   EXPECT_EQ(kind, cut);
-  if (kind != ERROR) EXPECT_EQ(box, Rect(0, 0, 450, 330));
+  if (kind != ERROR) { EXPECT_EQ(box, Rect(0, 0, 450, 330)); }
   EXPECT_EQ(BigProvider->SkinData()->CacheView().Width, 450);
   EXPECT_EQ(BigProvider->SkinData()->CacheView().Height, 330);
   SendMessageW(wnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
@@ -351,7 +351,7 @@ TEST_F(Frames, SizeableFormKeepsItsRegionThroughMaximiseRestoreAndResize) {
   EXPECT_FALSE(IsIconic(wnd));
   box = RegionBox(wnd, &kind);
   EXPECT_EQ(kind, cut);
-  if (kind != ERROR) EXPECT_EQ(box, Rect(0, 0, 450, 330));
+  if (kind != ERROR) { EXPECT_EQ(box, Rect(0, 0, 450, 330)); }
   SetWindowPos(wnd, nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER);
   Pump(100);
 }
