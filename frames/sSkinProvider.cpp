@@ -583,9 +583,6 @@ void TsSkinProvider::NewWndProc(TMessage& m) {
       FSkinData->BGChanged = true;
       SendFrameRepaint();
       return;
-    case WM_STYLECHANGED:
-      CallOld(m);
-      return;
     case WM_ACTIVATE:
       CallOld(m);
       if (LOWORD(m.WParam) != WA_INACTIVE && SystemMenu) SystemMenu->UpdateItems(false);
@@ -666,7 +663,7 @@ void TsSkinProvider::NewWndProc(TMessage& m) {
       if (!Application || !Application->Terminated()) WaitForButtonFades(500);
       CallOld(m);
       return;
-    case 0xBC4D:
+    case 0xBC4D:  // the region-refusal query: a skinned form accepts region changes
     case 0xB04C:
       m.Result = 0;
       return;
