@@ -213,6 +213,16 @@ void TsSkinProvider::FillWnd() {
   w.CxFrame = GetSystemMetrics(SM_CXFRAME);
   w.CyCaption = GetSystemMetrics(SM_CYCAPTION);
   w.CySmCaption = GetSystemMetrics(SM_CYSMCAPTION);
+  // The title buttons as the layout sees them; their records stay with the layout.
+  FLayout.UserButtons.resize(size_t(TitleButtons.Count()));
+  for (int i = 0; i < TitleButtons.Count(); ++i) {
+    TsTitleButton* t = TitleButtons.Items(i);
+    TacUserButton& u = FLayout.UserButtons[size_t(i)];
+    u.Enabled = t->Enabled;
+    u.Visible = t->Visible();
+    u.UseSkinData = t->UseSkinData;
+    u.GlyphWidth = t->Glyph()->Empty() ? 0 : t->Glyph()->Width();
+  }
   if (!Form->HandleAllocated()) return;
   const HWND wnd = Form->Handle();
   const TRect wr = WindowRectNow();
@@ -261,6 +271,101 @@ void TsSkinProvider::FillWnd() {
   }
 }
 
+// ---- title buttons
+
+void TsTitleButton::SetVisible(bool value) {
+  if (FVisible == value) return;
+  FVisible = value;
+  FCollection->Changed();
+}
+
+int TsTitleButton::Index() const {
+  for (int i = 0; i < FCollection->Count(); ++i)
+    if (FCollection->Items(i) == this) return i;
+  return -1;
+}
+
+TsCaptionButton* TsTitleButton::Data() {
+  const int i = Index();
+  auto& list = FCollection->Owner()->FLayout.UserButtons;
+  return i >= 0 && size_t(i) < list.size() ? &list[size_t(i)].Data : nullptr;
+}
+
+TsTitleButton* TsTitleButtons::Add() {
+  FItems.push_back(std::make_unique<TsTitleButton>(this));
+  Changed();
+  return FItems.back().get();
+}
+
+TsTitleButton* TsTitleButtons::Items(int index) const {
+  return index >= 0 && index < Count() ? FItems[size_t(index)].get() : nullptr;
+}
+
+void TsTitleButtons::Delete(int index) {
+  if (index < 0 || index >= Count()) return;
+  FItems.erase(FItems.begin() + index);
+  Changed();
+}
+
+void TsTitleButtons::Clear() {
+  if (FItems.empty()) return;
+  FItems.clear();
+  Changed();
+}
+
+void TsTitleButtons::Changed() {
+  TsSkinProvider* p = FOwner;
+  if (!p || p->RTEmpty || !p->SkinData()) return;
+  // The records behind the hover and the press may have moved.
+  p->FLayout.UserButtons.resize(size_t(Count()));
+  if (p->FLayout.CurrentHT >= acHTUDBTN) p->FLayout.CurrentHT = 0;
+  for (TacUserButton& u : p->FLayout.UserButtons) u.Data.State = 0;
+  p->SkinData()->BGChanged = true;
+  if (p->Form && p->Form->HandleAllocated() && !p->Form->IsDestroying())
+    SendMessageW(p->Form->Handle(), WM_NCPAINT, 1, 0);
+}
+
+namespace {
+
+// A title button's glyph centred on r, one pixel right and down while pressed.
+void DrawTitleGlyph(const TPixelView& cache, const TRect& r, TBitmap& glyph, bool pressed) {
+  const int w = glyph.Width(), h = glyph.Height();
+  const int x0 = r.Left + (r.Width() - w) / 2 + (pressed ? 1 : 0);
+  const int y0 = r.Top + (r.Height() - h) / 2 + (pressed ? 1 : 0);
+  // A 32-bit glyph without any alpha was drawn by GDI: keyed like the others.
+  bool alpha = false;
+  if (glyph.PixelFormat() == TPixelFormat::pf32bit)
+    for (int y = 0; y < h && !alpha; ++y)
+      for (int x = 0; x < w && !alpha; ++x) alpha = (glyph.ScanLine(y)[x] >> 24) != 0;
+  const uint32_t key = glyph.ScanLine(h - 1)[0] & 0xFFFFFF;
+  for (int y = 0; y < h; ++y) {
+    const int cy = y0 + y;
+    if (cy < 0 || cy >= cache.Height) continue;
+    const uint32_t* src = glyph.ScanLine(y);
+    uint32_t* dst = cache.Bits + size_t(cy) * size_t(cache.Stride);
+    for (int x = 0; x < w; ++x) {
+      const int cx = x0 + x;
+      if (cx < 0 || cx >= cache.Width) continue;
+      const uint32_t sp = src[x];
+      if (!alpha) {
+        if ((sp & 0xFFFFFF) != key) dst[cx] = sp | 0xFF000000u;
+        continue;
+      }
+      const uint32_t a = sp >> 24;
+      if (a == 0) continue;
+      const uint32_t dp = dst[cx];
+      uint32_t out = 0xFF000000u;
+      for (int shift = 0; shift < 24; shift += 8) {
+        const uint32_t sc = (sp >> shift) & 255, dc = (dp >> shift) & 255;
+        out |= ((sc * a + dc * (255 - a) + 127) / 255) << shift;
+      }
+      dst[cx] = out;
+    }
+  }
+}
+
+}  // namespace
+
 // ---- painting
 
 TacFrameHooks TsSkinProvider::Hooks() {
@@ -278,6 +383,11 @@ TacFrameHooks TsSkinProvider::Hooks() {
     DrawIconEx(cache.Canvas()->Handle(), r.Left, r.Top, icon, r.Width(), r.Height(), 0, nullptr, DI_NORMAL);
     cache.Canvas()->Unlock();
     GdiFlush();
+  };
+  h.DrawUserGlyph = [this](const TPixelView& cache, const TRect& r, int index, bool pressed) {
+    TsTitleButton* t = TitleButtons.Items(index);
+    if (!t || t->Glyph()->Empty()) return;
+    DrawTitleGlyph(cache, r, *t->Glyph(), pressed);
   };
   h.PaintClient = [this](const TPixelView&, TPoint origin) {
     if (!Form->OnPaint) return;
@@ -779,15 +889,30 @@ namespace {
 
 bool ExcludedClass(const String& name) { return name == "TApplication" || name == "TfcPopup"; }
 
+// A form whose window is being made and not yet bound to it.
+bool FormBeingCreated() {
+  for (int i = Screen->FormCount() - 1; i >= 0; --i) {
+    TCustomForm* form = Screen->Forms(i);
+    if (form && !form->IsDestroying() && !form->HandleAllocated() && form->ControlState.Contains(csCreating))
+      return true;
+  }
+  return false;
+}
+
 void AutoSkinForm(TsSkinManager* manager, HWND wnd) {
   if (!manager || !Screen || !wnd || !IsWindow(wnd)) return;
-  if (IsSkinAware(wnd)) return;
   const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
   if ((style & WS_POPUP) && !(style & WS_BORDER)) return;
+  // A window still being created that no form is making is not a form:
+  // it is not probed before its own procedure has seen its first message.
+  const bool creating = !FindControl(wnd);
+  if (creating && !FormBeingCreated()) return;
+  if (IsSkinAware(wnd)) return;  // also binds a form's new window to it
   for (int i = Screen->FormCount() - 1; i >= 0; --i) {
     TCustomForm* form = Screen->Forms(i);
     if (!form || form->IsDestroying() || !form->HandleAllocated() || form->Handle() != wnd) continue;
     if ((form->Tag & -98) == -98) return;
+    if (creating && Application && form == Application->MainForm()) return;
     if (form->IsLoading()) return;
     if (ExcludedClass(form->ClassName())) return;
     if (!manager->SkinningRules().Contains(srStdForms)) return;
@@ -796,6 +921,7 @@ void AutoSkinForm(TsSkinManager* manager, HWND wnd) {
     TsSkinProvider* p = TsSkinProvider::CreateRT(form);
     p->UseGlobalColor = false;
     p->MakeSkinMenu = false;
+    if (creating) return;  // nothing shown yet; its first paints are skinned
     if (acCompositionEnabled()) {
       RedrawWindow(wnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_ERASE | RDW_INVALIDATE);
       SendMessageW(wnd, WM_NCPAINT, 1, 0);

@@ -27,6 +27,50 @@ bool acCompositionEnabled();
 
 
 
+class TsSkinProvider;
+class TsTitleButtons;
+
+// A user caption button; its hit code is 1000 + its index.
+class TsTitleButton : public TPersistent {
+public:
+  explicit TsTitleButton(TsTitleButtons* collection) : FCollection(collection) {}
+  bool Enabled = true;
+  // 32-bit glyphs are alpha-blended, others keyed on their bottom-left pixel.
+  TBitmap* Glyph() { return &FGlyph; }
+  String Hint;
+  String Name = "TsTitleButton";
+  bool UseSkinData = true;  // the skin's "TITLEBUTTON" image behind the glyph
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool value);
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+  int Index() const;
+  // The button's caption-button record in the provider's layout; nil before the first layout.
+  TsCaptionButton* Data();
+
+private:
+  TsTitleButtons* FCollection;
+  bool FVisible = true;
+  TBitmap FGlyph;
+};
+
+class TsTitleButtons {
+public:
+  explicit TsTitleButtons(TsSkinProvider* owner) : FOwner(owner) {}
+  TsTitleButton* Add();
+  int Count() const { return int(FItems.size()); }
+  TsTitleButton* Items(int index) const;  // nil outside 0..Count-1
+  void Delete(int index);
+  void Clear();
+  TsSkinProvider* Owner() const { return FOwner; }
+  // The frame is laid out and painted again.
+  void Changed();
+
+private:
+  TsSkinProvider* FOwner;
+  std::vector<std::unique_ptr<TsTitleButton>> FItems;
+};
+
 class TsSkinProvider : public TComponent {
 public:
   // owner must be a form.
@@ -51,6 +95,7 @@ public:
   bool ShowAppIcon = true;
   bool UseGlobalColor = true;
   String TitleSkin;
+  TsTitleButtons TitleButtons{this};
   TsCommonData* SkinData() const { return FSkinData.get(); }
 
   // ---- state
@@ -91,6 +136,8 @@ public:
   void RepaintCaptionButton(int code);
   TsCaptionButton* ButtonByHT(int code);
   virtual void DropSysMenu(int x, int y);
+  // A title button's OnMouseDown or OnMouseUp (p: the message's point).
+  void UserButtonMouse(int code, bool down, TPoint p);
   void UpdateSysMenuStyle(bool skinned);
   // The window's system menu; made with the style bit lent when the system
   // has not made it yet (it makes one only for a window with that bit).

@@ -19,6 +19,8 @@ bool IsOwnButtonHT(int code) {
   return code == HTMINBUTTON || code == HTMAXBUTTON || code == HTCLOSE || code == HTHELP;
 }
 
+bool IsUserButtonHT(int code) { return code >= acHTUDBTN && code <= acHTUDBTN + 100; }
+
 TPoint MsgPoint(LPARAM lParam) { return TPoint(short(LOWORD(lParam)), short(HIWORD(lParam))); }
 
 }  // namespace
@@ -79,13 +81,14 @@ void TsSkinProvider::RepaintCaptionButton(int code) {
   TsCaptionButton* b = ButtonByHT(code);
   if (!b || !Form->HandleAllocated() || FSkinData->FCacheBmp->Empty() || b->Rect.IsEmpty()) return;
   TsSkinManager* sm = FSkinData->SkinManager();
-  if (sm && sm->Effects.AllowGlowing && !Form->Parent()) {
-    TacSBAnimation* t = Animation(code, true);
+  // User buttons are not faded.
+  if (TacSBAnimation* t = sm && sm->Effects.AllowGlowing && !Form->Parent() ? Animation(code, true) : nullptr) {
     t->MaxIterations = b->State == 2 ? 1 : 10;
     t->StartAnimation(b->State, b->State != 0);
   }
   if (b->Rect.Left < FLayout.FIconRect.Right) return;
-  FPainter.RepaintCaptionButton(FLayout, *b, FSkinData->CacheView(), Hooks());
+  FPainter.RepaintCaptionButton(FLayout, *b, FSkinData->CacheView(), Hooks(),
+                                IsUserButtonHT(code) ? code - acHTUDBTN : -1);
   HDC dc = GetWindowDC(Form->Handle());
   if (!dc) return;
   TBitmap& cache = *FSkinData->FCacheBmp;
@@ -129,7 +132,7 @@ bool TsSkinProvider::HandleMouse(TMessage& m) {
         FTrackingLeave = TrackMouseEvent(&t) != FALSE;
       }
       const int code = HitTest(MsgPoint(m.LParam));
-      if (IsOwnButtonHT(code)) {
+      if (IsOwnButtonHT(code) || IsUserButtonHT(code)) {
         SetHotHT(code);
         m.Result = 0;
         return true;
@@ -160,9 +163,10 @@ bool TsSkinProvider::HandleMouse(TMessage& m) {
         DropSysMenu(wr.Left + FLayout.FrameWidth(), wr.Top + FLayout.BorderHeight() + FLayout.IconHeight() + FLayout.FrameWidth());
         return true;
       }
-      if (IsOwnButtonHT(code)) {
+      if (IsOwnButtonHT(code) || IsUserButtonHT(code)) {
         SetPressedHT(code);
         if (PressPending) SetCapture(wnd);
+        if (IsUserButtonHT(code) && PressPending) UserButtonMouse(code, true, MsgPoint(m.LParam));
         m.Result = 0;
         return true;
       }
@@ -209,6 +213,7 @@ bool TsSkinProvider::HandleMouse(TMessage& m) {
           SendMessageW(wnd, WM_SYSCOMMAND, SC_CONTEXTHELP, 0);
           break;
         default:
+          if (IsUserButtonHT(pressed)) UserButtonMouse(pressed, false, TPoint(pt.x, pt.y));
           break;
       }
       if (!watch.Gone() && !self.Gone() && Form->HandleAllocated()) {
@@ -222,10 +227,11 @@ bool TsSkinProvider::HandleMouse(TMessage& m) {
     }
     case WM_NCLBUTTONDBLCLK: {
       const int code = int(m.WParam);
-      if (IsOwnButtonHT(code)) {
+      if (IsOwnButtonHT(code) || IsUserButtonHT(code)) {
         // A quick second click on a button is a press of its own.
         SetPressedHT(code);
         if (PressPending) SetCapture(wnd);
+        if (IsUserButtonHT(code) && PressPending) UserButtonMouse(code, true, MsgPoint(m.LParam));
         m.Result = 0;
         return true;
       }
@@ -331,8 +337,17 @@ bool TsSkinProvider::HandleMouse(TMessage& m) {
   }
 }
 
+void TsSkinProvider::UserButtonMouse(int code, bool down, TPoint p) {
+  TsTitleButton* t = TitleButtons.Items(code - acHTUDBTN);
+  if (!t) return;
+  const TMouseEvent& handler = down ? t->OnMouseDown : t->OnMouseUp;
+  if (handler) handler(t, mbLeft, TShiftState(), p.X, p.Y);
+}
+
 void TsSkinProvider::DropSysMenu(int x, int y) {
   if (!SystemMenu || !Form->HandleAllocated()) return;
+  // A menu of a form in the background would act on the wrong window.
+  if (!(Screen && Screen->ActiveForm() == Form) && GetActiveWindow() != Form->Handle()) return;
   SystemMenu->UpdateItems(SystemMenu->ExtItemsCount > 0);
   SystemMenu->Popup(x, y);
 }

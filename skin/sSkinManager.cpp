@@ -4,6 +4,7 @@
 #include "skin/acSkinColors.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <random>
 
 #include <shellapi.h>
@@ -462,6 +463,17 @@ LRESULT CALLBACK TsSkinManager::CBTProc(int code, WPARAM wParam, LPARAM lParam) 
     if (code == HCBT_ACTIVATE && result == 0 && acAutoSkinForm && DefaultManager && Application &&
         !Application->IsDestroying() && DefaultManager->Active())
       acAutoSkinForm(DefaultManager, HWND(wParam));
+    // A new top-level form is skinned before it is first shown, so its
+    // system frame never flashes. System dialogs are left to activation.
+    if (code == HCBT_CREATEWND && result == 0 && acAutoSkinForm && DefaultManager && Application &&
+        !Application->IsDestroying() && DefaultManager->Active()) {
+      const auto* cw = reinterpret_cast<const CBT_CREATEWNDW*>(lParam);
+      const CREATESTRUCTW* cs = cw ? cw->lpcs : nullptr;
+      if (cs && !(cs->style & WS_CHILD) && cs->style && cs->dwExStyle && cs->lpszClass &&
+          !IS_INTRESOURCE(cs->lpszClass) && std::wcscmp(cs->lpszClass, L"TPUtilWindow") != 0 &&
+          std::wcscmp(cs->lpszClass, L"#32770") != 0)
+        acAutoSkinForm(DefaultManager, HWND(wParam));
+    }
   } catch (...) {
     HandleBoundaryException(DefaultManager);
   }

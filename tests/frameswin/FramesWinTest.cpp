@@ -307,12 +307,18 @@ TEST_F(Frames, SystemMenuItemsAndPlaces) {
   EXPECT_EQ(LastMenu, (std::vector<String>{"&Move", "-", "Extra\tCtrl+E", "-", "&Close\tAlt+F4"}));
   GetSystemMenu(wnd, TRUE);  // back to the system's own
   p->SystemMenu->UpdateItems(true);
+  // Only the active form drops its menu.
+  LastMenu.clear();
+  BigProvider->DropSysMenu(0, 0);
+  EXPECT_TRUE(LastMenu.empty());
   // The sizeable form: restore greyed while normal.
+  Activate(Big);
   BigProvider->SystemMenu->UpdateItems(true);
   BigProvider->DropSysMenu(0, 0);
   EXPECT_EQ(LastMenu, (std::vector<String>{"&Restore|gray", "&Move", "&Size", "Mi&nimize", "Ma&ximize", "-",
                                            "&Close\tAlt+F4"}));
   // A choice posts its command.
+  Activate(Tool);
   MenuChoice = SC_CLOSE;
   p->DropSysMenu(wr.Left, wr.Top);
   MenuChoice = 0;
@@ -553,6 +559,112 @@ TEST_F(Frames, DesignedDialogProvider) {
   EXPECT_EQ(LastMenu, (std::vector<String>{"&Restore|gray", "&Move", "&Size|gray", "Mi&nimize", "-", "&Close\tAlt+F4"}));
   delete dlg;
   Pump(50);
+}
+
+int ForeignSkinCommands = 0;
+LRESULT CALLBACK ForeignProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == SM_SKINCMD) ++ForeignSkinCommands;
+  return DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
+int ProviderCount(TForm* f) {
+  int n = 0;
+  for (int i = 0; i < f->ComponentCount(); ++i) n += dynamic_cast<TsSkinProvider*>(f->Components(i)) != nullptr;
+  return n;
+}
+
+TEST_F(Frames, TopLevelFormsGetTheirProviderWhenCreated) {
+  struct Case {
+    TFormBorderStyle Border;
+    bool Designed;
+    int Providers;  // right after the window exists
+  };
+  for (const Case& c : {Case{TFormBorderStyle::bsToolWindow, false, 1}, Case{TFormBorderStyle::bsSingle, false, 1},
+                        Case{TFormBorderStyle::bsNone, false, 0}, Case{TFormBorderStyle::bsToolWindow, true, 1}}) {
+    auto* f = new TForm(nullptr);
+    f->SetBorderStyle(c.Border);
+    f->SetBounds(600, 600, 200, 120);
+    TsSkinProvider* designed = c.Designed ? new TsSkinProvider(f) : nullptr;
+    f->HandleNeeded();
+    EXPECT_EQ(ProviderCount(f), c.Providers);
+    if (designed) EXPECT_EQ(ProviderOf(f), designed);
+    f->Show();
+    Activate(f);
+    EXPECT_EQ(ProviderCount(f), c.Providers);  // a borderless popup is never skinned
+    EXPECT_EQ(SendSkinCommand(f->Handle(), SKC_ISSKINNED), c.Providers);
+    delete f;
+    Pump(30);
+  }
+  // A window that is no form (the screen picker's kind) is never asked while it is being made.
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = ForeignProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"TacPickWindow";
+  RegisterClassW(&wc);
+  ForeignSkinCommands = 0;
+  HWND w = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, L"TacPickWindow", L"", WS_POPUP | WS_CAPTION, 10, 10, 50,
+                           50, nullptr, nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(ForeignSkinCommands, 0);
+  DestroyWindow(w);
+}
+
+TEST_F(Frames, TitleButtonsHitPressAndDrawTheirGlyph) {
+  Activate(Big);
+  const HWND wnd = Big->Handle();
+  TsTitleButtons& tb = BigProvider->TitleButtons;
+  std::vector<String> events;
+  for (int i = 0; i < 3; ++i) {
+    TsTitleButton* b = tb.Add();
+    b->OnMouseDown = [&events, i](TObject*, TMouseButton, TShiftState, int x, int y) {
+      events.push_back("down" + std::to_string(i) + "@" + std::to_string(x) + "," + std::to_string(y));
+    };
+    b->OnMouseUp = [&events, i](TObject*, TMouseButton, TShiftState, int, int) { events.push_back("up" + std::to_string(i)); };
+  }
+  TBitmap* g = tb.Items(0)->Glyph();  // a red square on a white key
+  g->SetPixelFormat(TPixelFormat::pf24bit);
+  g->SetSize(10, 10);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 10; ++x) g->ScanLine(y)[x] = (x > 0 && x < 9 && y > 0 && y < 9) ? 0xFF0000 : 0xFFFFFF;
+  tb.Items(1)->SetVisible(false);
+  tb.Items(2)->Enabled = false;
+  Pump(50);
+  const TRect r0 = tb.Items(0)->Data()->Rect, r2 = tb.Items(2)->Data()->Rect;
+  EXPECT_GT(r0.Width(), 0);
+  EXPECT_TRUE(tb.Items(1)->Data()->Rect.IsEmpty());
+  EXPECT_LT(r0.Right, BigProvider->ButtonMin.Rect.Left);
+  EXPECT_EQ(r2.Right, r0.Left - BigProvider->FLayout.Skin->CommonSkinData.BISpacing);  // the hidden one takes no room
+  EXPECT_EQ(tb.Items(2)->Data()->HitCode, 1002u);
+  const TPoint c0((r0.Left + r0.Right) / 2, (r0.Top + r0.Bottom) / 2);
+  auto CachePixel = [](int x, int y) {
+    const TPixelView v = BigProvider->SkinData()->CacheView();
+    return v.Bits[size_t(y) * size_t(v.Stride) + size_t(x)] & 0xFFFFFFu;
+  };
+  EXPECT_EQ(HitAt(wnd, c0.X, c0.Y), 1000);
+  // A disabled one is no button: the caption answers.
+  EXPECT_EQ(HitAt(wnd, (r2.Left + r2.Right) / 2, (r2.Top + r2.Bottom) / 2), HTCAPTION);
+  EXPECT_EQ(CachePixel(c0.X, c0.Y), 0xFF0000u);
+  // Hot, pressed, released on it.
+  const TRect wr = WndRect(wnd);
+  const LPARAM at = MAKELPARAM(wr.Left + c0.X, wr.Top + c0.Y);
+  SendMessageW(wnd, WM_NCMOUSEMOVE, 1000, at);
+  EXPECT_EQ(tb.Items(0)->Data()->State, 1);
+  SendMessageW(wnd, WM_NCLBUTTONDOWN, 1000, at);
+  EXPECT_EQ(tb.Items(0)->Data()->State, 2);
+  EXPECT_EQ(CachePixel(r0.Left + (r0.Width() - 10) / 2 + 9, r0.Top + (r0.Height() - 10) / 2 + 8), 0xFF0000u);
+  SendMessageW(wnd, WM_NCLBUTTONUP, 1000, at);
+  EXPECT_EQ(tb.Items(0)->Data()->State, 0);
+  EXPECT_EQ(events, (std::vector<String>{"down0@" + std::to_string(wr.Left + c0.X) + "," + std::to_string(wr.Top + c0.Y),
+                                         "up0"}));
+  // Pressed and released elsewhere: no mouse-up.
+  events.clear();
+  SendMessageW(wnd, WM_NCLBUTTONDOWN, 1000, at);
+  SendMessageW(wnd, WM_NCLBUTTONUP, HTCAPTION, MAKELPARAM(wr.Left + 30, wr.Top + 5));
+  EXPECT_EQ(events.size(), 1u);
+  tb.Clear();
+  Pump(50);
+  EXPECT_GT(HitAt(wnd, c0.X, c0.Y), 0);
+  EXPECT_LT(HitAt(wnd, c0.X, c0.Y), 1000);
 }
 
 // Last: the provider goes and the form keeps a working system frame.
