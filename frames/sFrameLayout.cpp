@@ -292,8 +292,8 @@ int TacFrameLayout::CaptionHitTest(TPoint p) const {
   for (size_t i = 0; i < UserButtons.size(); ++i) {
     const TacUserButton& u = UserButtons[i];
     if (u.Visible && u.Data.Rect.Contains(p)) {
-      if (u.Enabled) return acHTUDBTN + int(i);
-      break;
+      // A disabled user button is no button; the provider passes the client code on.
+      return u.Enabled ? acHTUDBTN + int(i) : acHTCLIENT;
     }
   }
   // 3. Sizing border.

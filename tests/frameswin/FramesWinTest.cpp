@@ -641,7 +641,8 @@ TEST_F(Frames, TitleButtonsHitPressAndDrawTheirGlyph) {
     return v.Bits[size_t(y) * size_t(v.Stride) + size_t(x)] & 0xFFFFFFu;
   };
   EXPECT_EQ(HitAt(wnd, c0.X, c0.Y), 1000);
-  // A disabled one is no button: the caption answers.
+  // A disabled one is no button: its client answer is passed on and the
+  // system's caption answer stands.
   EXPECT_EQ(HitAt(wnd, (r2.Left + r2.Right) / 2, (r2.Top + r2.Bottom) / 2), HTCAPTION);
   EXPECT_EQ(CachePixel(c0.X, c0.Y), 0xFF0000u);
   // Hot, pressed, released on it.
