@@ -249,7 +249,7 @@ void TsMaskEdit::WndProc(TMessage& m) {
 
 // ---- TsCustomNumEdit
 
-TsCustomNumEdit::TsCustomNumEdit(TComponent* owner) : TsMaskEdit(owner) {
+TsCustomNumEdit::TsCustomNumEdit(TComponent* owner) : TsCustomComboEdit(owner) {
   FNum.Separators = LocaleSeparators();
   FNum.FormatEditText();
   SetAlignment(taRightJustify);
@@ -258,12 +258,12 @@ TsCustomNumEdit::TsCustomNumEdit(TComponent* owner) : TsMaskEdit(owner) {
 // Alignment is that of the unfocused display; the number is always typed
 // left-aligned.
 void TsCustomNumEdit::CreateParams(TCreateParams& params) {
-  TsMaskEdit::CreateParams(params);
+  TsCustomComboEdit::CreateParams(params);
   params.Style &= ~DWORD(ES_RIGHT | ES_CENTER);
 }
 
 void TsCustomNumEdit::CreateWnd() {
-  TsMaskEdit::CreateWnd();
+  TsCustomComboEdit::CreateWnd();
   ShowEditText();
 }
 
@@ -297,7 +297,7 @@ TAlignment TsCustomNumEdit::PaintedAlignment() { return FFocusedNow ? taLeftJust
 
 void TsCustomNumEdit::WndProc(TMessage& m) {
   if (!HandleAllocated()) {
-    TsMaskEdit::WndProc(m);
+    TsCustomComboEdit::WndProc(m);
     return;
   }
   switch (m.Msg) {
@@ -319,7 +319,7 @@ void TsCustomNumEdit::WndProc(TMessage& m) {
           return;
         case TacNumKeyAction::nkDropDown:
         case TacNumKeyAction::nkToPopup:
-          if (OnDropDown) OnDropDown(r.Key);
+          if (OnOperatorDropDown) OnOperatorDropDown(r.Key);
           m.Result = 0;
           return;
         case TacNumKeyAction::nkDrop:
@@ -332,7 +332,7 @@ void TsCustomNumEdit::WndProc(TMessage& m) {
     case WM_PASTE: {
       SyncFromWindow();
       const String previous = FNum.EditText;
-      TsMaskEdit::WndProc(m);
+      TsCustomComboEdit::WndProc(m);
       SyncFromWindow();
       const TacPasteResult r = FNum.AfterPaste(previous);
       if (!r.Accepted) {
@@ -363,10 +363,11 @@ void TsCustomNumEdit::WndProc(TMessage& m) {
     default:
       break;
   }
-  TsMaskEdit::WndProc(m);
+  TsCustomComboEdit::WndProc(m);
 }
 
 TsCurrencyEdit::TsCurrencyEdit(TComponent* owner) : TsCustomNumEdit(owner) {
   SkinData()->COC = 41;
+  SetGlyphWidth(0);  // no button: its click key does nothing either
   SetWidth(80);
 }

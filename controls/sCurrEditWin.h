@@ -64,7 +64,9 @@ private:
 };
 
 // A real number with limits, formatted by DisplayFormat while not focused.
-class TsCustomNumEdit : public TsMaskEdit {
+// Operator keys ask for the calculator popup through its own hook, which
+// takes the key; the combo edit's button and click key stay as they are.
+class TsCustomNumEdit : public TsCustomComboEdit {
 public:
   explicit TsCustomNumEdit(TComponent* owner);
   const char* ClassName() const override { return "TsCustomNumEdit"; }
@@ -74,7 +76,7 @@ public:
   int32_t AsInteger() { return SaturatingTrunc(Value()); }
   TacNumEditModel& NumModel() { return FNum; }
   // Called when an operator key asks for the calculator popup (none yet).
-  std::function<void(const String& key)> OnDropDown;
+  std::function<void(const String& key)> OnOperatorDropDown;
   void WndProc(TMessage& message) override;
 
 protected:

@@ -693,7 +693,12 @@ TEST_F(SkinnedControls, CurrencyEditRoundsRefusesAndHandsOperatorsOn) {
   num.DisplayFormat = "0";
   num.DecimalPlaces = 0;
   String dropped;
-  e->OnDropDown = [&](const String& key) { dropped += key; };
+  e->OnOperatorDropDown = [&](const String& key) { dropped += key; };
+  int clicks = 0;
+  e->OnButtonClick = [&](TObject*) { ++clicks; };
+  EXPECT_TRUE(e->ButtonRect().IsEmpty());  // a combo edit whose button has no width
+  e->DoClick();
+  EXPECT_EQ(0, clicks);
   e->SetValue(45.5);
   EXPECT_EQ(46, e->Value());
   EXPECT_EQ(46, e->AsInteger());
