@@ -93,7 +93,8 @@ void ReadPackage(TacSkinConvertor& conv) {
   char magic[4] = {};
   if (src.Read(magic, 4) != 4 || std::memcmp(magic, "ASzf", 4) != 0) throw ESkinError(SNotPackedSkin);
   const int32_t count = ReadInt32(src, "the file count");
-  conv.ImageCount = count - 1;
+  // Saturates: the most negative count must not wrap to a huge one.
+  conv.ImageCount = count == INT32_MIN ? INT32_MIN : count - 1;
   if (count <= 0) return;
   const int64_t size = src.Size();
   if (count > (size - src.Position()) / MinEntrySize)

@@ -99,10 +99,10 @@ TEST(PackageEntries, NonAsciiNamesAreReadAsLatin1) {
 }
 
 TEST(PackageEntries, CountOfZeroOrLessGivesNothing) {
-  for (int32_t n : {0, -1, -1000}) {
+  for (int32_t n : {0, -1, -1000, INT32_MIN}) {
     auto conv = Read(TPackageWriter().Magic().Int(n).Data());
     ASSERT_TRUE(conv);
-    EXPECT_EQ(conv->ImageCount, n - 1);
+    EXPECT_EQ(conv->ImageCount, n == INT32_MIN ? INT32_MIN : n - 1);
     EXPECT_FALSE(conv->Options);
     EXPECT_TRUE(conv->Files.empty());
   }
