@@ -42,33 +42,31 @@ inline __m128i Blend4(__m128i o, __m128i n, __m128i w, __m128i lowMask, __m128i 
 #endif
 
 #if QN_WIDE_KERNELS
-// Even bytes: o * wOld + n * wNew in the low half of each 16-bit lane; odd
-// bytes: the same from the high half, as (x << 8) * (w << 8) >> 16.
+// Bytes of both pictures interleaved as (old, new) pairs and moved to signed
+// by x - 128; one multiply-add with the weights (256 - wNew, wNew) gives
+// old * 256 + wNew * (new - old) - 32768, which fits a signed 16-bit lane.
+// The arithmetic shift floors exactly (32768 is a multiple of 256) and the
+// signed pack cannot saturate; in-lane unpacks and pack keep the byte order.
 __attribute__((target("avx2"), always_inline)) inline void Blend8(uint32_t* dst, const uint32_t* from,
-                                                                 const uint32_t* to, __m256i wo, __m256i wn,
-                                                                 __m256i wo8, __m256i wn8) {
-  const __m256i lowMask = _mm256_set1_epi16(0x00FF), highMask = _mm256_set1_epi16(short(0xFF00));
-  const __m256i o = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from));
-  const __m256i n = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(to));
-  const __m256i te = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_and_si256(o, lowMask), wo),
-                                      _mm256_mullo_epi16(_mm256_and_si256(n, lowMask), wn));
-  const __m256i tOdd = _mm256_add_epi16(_mm256_mulhi_epu16(_mm256_and_si256(o, highMask), wo8),
-                                        _mm256_mulhi_epu16(_mm256_and_si256(n, highMask), wn8));
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst),
-                      _mm256_or_si256(_mm256_srli_epi16(te, 8), _mm256_and_si256(tOdd, highMask)));
+                                                                 const uint32_t* to, __m256i weights) {
+  const __m256i bias = _mm256_set1_epi8(char(0x80));
+  const __m256i o = _mm256_xor_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(from)), bias);
+  const __m256i n = _mm256_xor_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(to)), bias);
+  const __m256i lo = _mm256_srai_epi16(_mm256_maddubs_epi16(weights, _mm256_unpacklo_epi8(o, n)), 8);
+  const __m256i hi = _mm256_srai_epi16(_mm256_maddubs_epi16(weights, _mm256_unpackhi_epi8(o, n)), 8);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst), _mm256_xor_si256(_mm256_packs_epi16(lo, hi), bias));
 }
 
 __attribute__((target("avx2"))) size_t BlendAvx2(uint32_t* dst, const uint32_t* from, const uint32_t* to,
                                                  size_t count, uint32_t wNew) {
-  const uint32_t wOld = 256 - wNew;
-  const __m256i wo = _mm256_set1_epi16(short(wOld)), wn = _mm256_set1_epi16(short(wNew));
-  const __m256i wo8 = _mm256_set1_epi16(short(wOld << 8)), wn8 = _mm256_set1_epi16(short(wNew << 8));
+  // wNew is 1..255, so both weights fit the unsigned bytes of the multiply-add.
+  const __m256i weights = _mm256_set1_epi16(short(((wNew & 0xFF) << 8) | ((256 - wNew) & 0xFF)));
   size_t i = 0;
   for (; i + 16 <= count; i += 16) {
-    Blend8(dst + i, from + i, to + i, wo, wn, wo8, wn8);
-    Blend8(dst + i + 8, from + i + 8, to + i + 8, wo, wn, wo8, wn8);
+    Blend8(dst + i, from + i, to + i, weights);
+    Blend8(dst + i + 8, from + i + 8, to + i + 8, weights);
   }
-  for (; i + 8 <= count; i += 8) Blend8(dst + i, from + i, to + i, wo, wn, wo8, wn8);
+  for (; i + 8 <= count; i += 8) Blend8(dst + i, from + i, to + i, weights);
   return i;
 }
 #endif
