@@ -201,6 +201,11 @@ void TsSkinProvider::FillWnd() {
   w.BorderIcons = {bi.Contains(biSystemMenu), bi.Contains(biMinimize), bi.Contains(biMaximize), bi.Contains(biHelp)};
   w.DrawNonClientArea = FDrawNonClientArea;
   w.ShowAppIcon = ShowAppIcon;
+  w.ShowMainCaption = AddedTitle.ShowMainCaption;
+  w.AddedTextColor = AddedTitle.Text.empty() ? acclDefault : AddedTitle.Font.Color();
+  w.TitleIconVisible = TitleIcon.Visible;
+  w.TitleIconWidth = std::max(TitleIcon.Width, 0);
+  w.TitleIconHeight = std::max(TitleIcon.Height, 0);
   w.GripMode = GripMode;
   w.CaptionAlignment = TacAlignment(int(CaptionAlignment));
   w.Active = FormActive;
@@ -254,6 +259,18 @@ void TsSkinProvider::FillWnd() {
     FCaptionFont.SetHandle(CreateFontIndirectW(&ncm.lfCaptionFont));
     FCaptionFontSet = true;
   }
+  // The added title, measured in its own font each time (its font may change).
+  w.AddedTextWidth = 0;
+  if (!AddedTitle.Text.empty()) {
+    const std::wstring added = ToWide(AddedTitle.Text);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, AddedTitle.Font.Handle());
+    RECT r{0, 0, 0, 0};
+    DrawTextW(dc, added.c_str(), int(added.size()), &r, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    w.AddedTextWidth = r.right;
+  }
   const String caption = Form->Caption();
   if (caption == FMeasuredCaption) return;
   FMeasuredCaption = caption;
@@ -269,6 +286,12 @@ void TsSkinProvider::FillWnd() {
     w.CaptionTextWidth = r.right;
     w.CaptionTextHeight = r.bottom;
   }
+}
+
+void TsSkinProvider::UpdateTitle() {
+  if (RTEmpty || !FSkinData) return;
+  FSkinData->BGChanged = true;
+  if (Form && Form->HandleAllocated() && !Form->IsDestroying()) SendMessageW(Form->Handle(), WM_NCPAINT, 1, 0);
 }
 
 // ---- title buttons
@@ -371,9 +394,16 @@ void DrawTitleGlyph(const TPixelView& cache, const TRect& r, TBitmap& glyph, boo
 TacFrameHooks TsSkinProvider::Hooks() {
   TacFrameHooks h;
   h.DrawCaptionText = [this](const TPixelView& picture, const TRect& rect, uint32_t flags, bool added) {
-    if (!added) RenderTextBlack(picture, rect, Form->Caption(), &FCaptionFont, flags);
+    if (added)
+      RenderTextBlack(picture, rect, AddedTitle.Text, &AddedTitle.Font, flags);
+    else if (AddedTitle.ShowMainCaption)
+      RenderTextBlack(picture, rect, Form->Caption(), &FCaptionFont, flags);
   };
-  h.DrawTitleIcon = [this](const TPixelView&, const TRect& r) {
+  h.DrawTitleIcon = [this](const TPixelView& picture, const TRect& r) {
+    if (!TitleIcon.Glyph.Empty()) {
+      DrawTitleGlyph(picture, r, TitleIcon.Glyph, false);
+      return;
+    }
     HICON icon = HICON(SendMessageW(Form->Handle(), WM_GETICON, ICON_SMALL, 0));
     if (!icon) icon = HICON(SendMessageW(Form->Handle(), WM_GETICON, ICON_BIG, 0));
     if (!icon && Application) icon = HICON(SendMessageW(Application->Handle(), WM_GETICON, 2 /* ICON_SMALL2 */, 0));

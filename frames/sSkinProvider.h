@@ -2,6 +2,7 @@
 // buttons from one whole-window cache, answers the non-client messages and
 // the skin commands of the form, and shows the skinned system menu.
 #pragma once
+#include "frames/sSysMenu.h"
 #include "frames/sFramePaint.h"
 #include "framework/Forms.h"
 #include "paint/sCommonData.h"
@@ -71,6 +72,22 @@ private:
   std::vector<std::unique_ptr<TsTitleButton>> FItems;
 };
 
+// Text drawn after the caption in its own font; the caption itself may go.
+struct TacAddedTitle {
+  String Text;
+  TFont Font;
+  bool ShowMainCaption = true;
+};
+
+// A picture shown in place of the window's icon, and the icon's size
+// (0 takes the caption's small-icon size).
+struct TacTitleIcon {
+  TBitmap Glyph;
+  int Width = 0;
+  int Height = 0;
+  bool Visible = true;
+};
+
 class TsSkinProvider : public TComponent {
 public:
   // owner must be a form.
@@ -90,12 +107,17 @@ public:
   void SetDrawNonClientArea(bool value);
   TacGripMode GripMode = TacGripMode::gmNone;
   bool MakeSkinMenu = false;
+  TacSysSubMenu SysSubMenu;
   bool ScreenSnap = false;
   int SnapBuffer = 10;
   bool ShowAppIcon = true;
   bool UseGlobalColor = true;
   String TitleSkin;
   TsTitleButtons TitleButtons{this};
+  // Read whenever the frame is painted again: call UpdateTitle after a change.
+  TacAddedTitle AddedTitle;
+  TacTitleIcon TitleIcon;
+  void UpdateTitle();
   TsCommonData* SkinData() const { return FSkinData.get(); }
 
   // ---- state

@@ -348,6 +348,10 @@ void TsSkinProvider::DropSysMenu(int x, int y) {
   if (!SystemMenu || !Form->HandleAllocated()) return;
   // A menu of a form in the background would act on the wrong window.
   if (!(Screen && Screen->ActiveForm() == Form) && GetActiveWindow() != Form->Handle()) return;
-  SystemMenu->UpdateItems(SystemMenu->ExtItemsCount > 0);
+  // Copied items may have changed since the last time: build them again.
+  const bool copies = std::any_of(SystemMenu->Items.begin(), SystemMenu->Items.end(),
+                                  [](const TacSysMenuItem& i) { return i.Name == "ac_SubMenu"; });
+  SystemMenu->UpdateItems(SystemMenu->ExtItemsCount > 0 || copies || !SysSubMenu.PopupMenu.empty());
+  if (MakeSkinMenu) SystemMenu->MakeSkinItems();
   SystemMenu->Popup(x, y);
 }

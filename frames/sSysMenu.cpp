@@ -2,6 +2,9 @@
 
 #include "frames/sSkinProvider.h"
 #include "framework/WinUtils.h"
+#include "skin/sSkinManager.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -20,6 +23,53 @@ bool SysItemText(HMENU menu, UINT command, String& caption, String& shortCut) {
   caption = FromWide(text.substr(0, tab));
   shortCut = tab == std::wstring::npos ? String() : FromWide(text.substr(tab + 1));
   return true;
+}
+
+// A popup menu of the visible items; no separator leads, follows another or ends it.
+HMENU BuildMenu(const std::vector<TacSysMenuItem>& items) {
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return nullptr;
+  bool lastWasSeparator = true;
+  for (const TacSysMenuItem& item : items) {
+    if (!item.Visible) continue;
+    if (item.Separator) {
+      if (!lastWasSeparator) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      lastWasSeparator = true;
+      continue;
+    }
+    std::wstring text = ToWide(item.Caption);
+    if (!item.ShortCut.empty()) text += L"\t" + ToWide(item.ShortCut);
+    UINT flags = MF_STRING | (item.Enabled ? 0 : MF_GRAYED) | (item.Checked ? MF_CHECKED : 0) |
+                 (item.Break ? MF_MENUBARBREAK : 0);
+    UINT_PTR id = item.Command;
+    if (!item.Items.empty()) {
+      HMENU sub = BuildMenu(item.Items);
+      if (!sub) continue;
+      flags |= MF_POPUP;
+      id = UINT_PTR(sub);
+    }
+    AppendMenuW(menu, flags, id, text.c_str());
+    if (item.Radio) {
+      MENUITEMINFOW mii{};
+      mii.cbSize = sizeof(mii);
+      mii.fMask = MIIM_FTYPE;
+      mii.fType = MFT_STRING | MFT_RADIOCHECK | (item.Break ? MFT_MENUBARBREAK : 0);
+      SetMenuItemInfoW(menu, UINT(GetMenuItemCount(menu) - 1), TRUE, &mii);
+    }
+    lastWasSeparator = false;
+  }
+  const int n = GetMenuItemCount(menu);
+  if (n > 0 && (GetMenuState(menu, UINT(n - 1), MF_BYPOSITION) & MF_SEPARATOR))
+    DeleteMenu(menu, UINT(n - 1), MF_BYPOSITION);
+  return menu;
+}
+
+const TacSysMenuItem* FindItem(const std::vector<TacSysMenuItem>& items, UINT command) {
+  for (const TacSysMenuItem& item : items) {
+    if (!item.Separator && item.Items.empty() && item.Command == command) return &item;
+    if (const TacSysMenuItem* sub = FindItem(item.Items, command)) return sub;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -80,6 +130,8 @@ void TsSystemMenu::Generate() {
     item.Separator = true;
     Items.push_back(item);
   };
+  FNextCommand = acFirstOwnCommand;
+  AddSubMenu(TacItemPosition::ipTop);
   ItemRestore = add("acIR", SC_RESTORE, "Restore");
   ItemMove = add("acIM", SC_MOVE, "Move");
   ItemSize = add("acIS", SC_SIZE, "Size");
@@ -103,7 +155,73 @@ void TsSystemMenu::Generate() {
     ++ExtItemsCount;
   }
   if (ExtItemsCount) separator();
+  AddSubMenu(TacItemPosition::ipBeforeClose);
   ItemClose = add("acIC", SC_CLOSE, "Close");
+  AddSubMenu(TacItemPosition::ipBottom);
+}
+
+// Deep copies of the provider's popup items under one caption, with their
+// dividing separator; only when both caption and items are there.
+void TsSystemMenu::AddSubMenu(TacItemPosition position) {
+  const TacSysSubMenu& sub = FOwner->SysSubMenu;
+  if (sub.Position != position || sub.Caption.empty() || sub.PopupMenu.empty()) return;
+  std::function<TacSysMenuItem(const TacPopupItem&)> copy = [&](const TacPopupItem& p) {
+    TacSysMenuItem item;
+    item.Name = p.Name + "Copy";
+    item.Caption = p.Caption;
+    item.ShortCut = p.ShortCut;
+    item.Checked = p.Checked;
+    item.Enabled = p.Enabled;
+    item.Separator = p.Caption == "-";
+    if (!item.Separator) item.Command = FNextCommand++;
+    item.OnClick = p.OnClick;
+    for (const TacPopupItem& c : p.Items) item.Items.push_back(copy(c));
+    return item;
+  };
+  TacSysMenuItem divider;
+  divider.Separator = true;
+  divider.Name = position == TacItemPosition::ipBottom ? "ac_BtmDiv" : "ac_TopDiv";
+  if (position == TacItemPosition::ipBottom) Items.push_back(divider);
+  TacSysMenuItem item;
+  item.Name = "ac_SubMenu";
+  item.Caption = sub.Caption;
+  for (const TacPopupItem& p : sub.PopupMenu) item.Items.push_back(copy(p));
+  Items.push_back(std::move(item));
+  if (position != TacItemPosition::ipBottom) Items.push_back(divider);
+}
+
+void TsSystemMenu::MakeSkinItems() {
+  Items.erase(std::remove_if(Items.begin(), Items.end(),
+                             [](const TacSysMenuItem& i) { return i.Name == "SkinSelectItem" || i.Name == "SkinSelectDiv"; }),
+              Items.end());
+  TsSkinManager* sm = FOwner->SkinData() ? FOwner->SkinData()->SkinManager() : nullptr;
+  if (!sm) return;
+  TStringList names;
+  sm->GetSkinNames(names);
+  if (names.Count() == 0) return;
+  TacSysMenuItem root;
+  root.Name = "SkinSelectItem";
+  root.Caption = "Available skins";
+  const String active = sm->SkinName();
+  for (int i = 0; i < names.Count(); ++i) {
+    TacSysMenuItem item;
+    item.Name = "SkinItem" + std::to_string(i);
+    item.Caption = names[i];
+    item.Command = FNextCommand++;
+    item.Radio = true;
+    item.Checked = names[i] == active;
+    item.Break = i > 0 && i % 20 == 0;
+    const String name = names[i];
+    item.OnClick = [sm, name] { sm->SetSkinName(name); };
+    root.Items.push_back(std::move(item));
+  }
+  TacSysMenuItem divider;
+  divider.Separator = true;
+  divider.Name = "SkinSelectDiv";
+  Items.insert(Items.begin(), {std::move(root), std::move(divider)});
+  // Indexes of the named items moved by two.
+  for (int* index : {&ItemRestore, &ItemMove, &ItemSize, &ItemMinimize, &ItemMaximize, &ItemClose})
+    if (*index >= 0) *index += 2;
 }
 
 void TsSystemMenu::UpdateItems(bool full) {
@@ -124,34 +242,21 @@ void TsSystemMenu::UpdateItems(bool full) {
 void TsSystemMenu::Popup(int x, int y) {
   const HWND wnd = Wnd();
   if (!wnd) return;
-  HMENU menu = CreatePopupMenu();
+  HMENU menu = BuildMenu(Items);
   if (!menu) return;
-  bool lastWasSeparator = true;
-  for (const TacSysMenuItem& item : Items) {
-    if (!item.Visible) continue;
-    if (item.Separator) {
-      if (!lastWasSeparator) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-      lastWasSeparator = true;
-      continue;
-    }
-    std::wstring text = ToWide(item.Caption);
-    if (!item.ShortCut.empty()) text += L"\t" + ToWide(item.ShortCut);
-    AppendMenuW(menu, MF_STRING | (item.Enabled ? 0 : MF_GRAYED), item.Command, text.c_str());
-    lastWasSeparator = false;
-  }
-  const int n = GetMenuItemCount(menu);
-  if (n > 0 && (GetMenuState(menu, UINT(n - 1), MF_BYPOSITION) & MF_SEPARATOR))
-    DeleteMenu(menu, UINT(n - 1), MF_BYPOSITION);
   const UINT chosen = acTrackSysMenu(menu, x, y, wnd);
   DestroyMenu(menu);
   if (chosen) ItemClick(chosen);
 }
 
 void TsSystemMenu::ItemClick(UINT command) {
-  for (const TacSysMenuItem& item : Items)
-    if (!item.Separator && item.Command == command) {
-      if (!item.Enabled || !Wnd()) return;
-      PostMessageW(Wnd(), WM_SYSCOMMAND, command, 0);
-      return;
-    }
+  const TacSysMenuItem* found = FindItem(Items, command);
+  if (!found || !found->Enabled) return;
+  const bool own = command >= acFirstOwnCommand && command < 0xF000 && found->Name.rfind("acExt", 0) != 0;
+  if (own) {
+    const std::function<void()> handler = found->OnClick;  // may rebuild the items
+    if (handler) handler();
+    return;
+  }
+  if (Wnd()) PostMessageW(Wnd(), WM_SYSCOMMAND, command, 0);
 }

@@ -4,6 +4,7 @@
 #pragma once
 #include "framework/Forms.h"
 
+#include <functional>
 #include <vector>
 
 #include <windows.h>
@@ -18,7 +19,36 @@ struct TacSysMenuItem {
   bool Separator = false;
   bool Visible = true;
   bool Enabled = true;
+  bool Checked = false;
+  bool Radio = false;
+  bool Break = false;  // starts a new column
+  // Our own items run this instead of posting a system command.
+  std::function<void()> OnClick;
+  std::vector<TacSysMenuItem> Items;  // a sub-menu
 };
+
+// An item of a popup menu handed to the system menu.
+struct TacPopupItem {
+  String Name;
+  String Caption;
+  String ShortCut;
+  bool Checked = false;
+  bool Enabled = true;
+  std::function<void()> OnClick;
+  std::vector<TacPopupItem> Items;
+};
+
+enum class TacItemPosition { ipTop, ipBottom, ipBeforeClose };
+
+// A popup menu added to the system menu under one caption.
+struct TacSysSubMenu {
+  String Caption;
+  std::vector<TacPopupItem> PopupMenu;
+  TacItemPosition Position = TacItemPosition::ipBeforeClose;
+};
+
+// Commands of our own items: clear of the system's (0xF000 and up).
+constexpr UINT acFirstOwnCommand = 0xE000;
 
 class TsCustomSysMenu : public TComponent {
 public:
@@ -54,10 +84,13 @@ public:
 
   void Generate();
   void UpdateItems(bool full = false);
+  // "Available skins" first, one radio item per skin, when the provider asks.
+  void MakeSkinItems();
   void UpdateGlyphs() {}
   // Shows the items at a screen point; a choice posts its command to the form.
   void Popup(int x, int y);
-  // What choosing the item with this command does (WM_SYSCOMMAND to the form).
+  // What choosing the item with this command does: our own item's handler,
+  // else WM_SYSCOMMAND to the form.
   void ItemClick(UINT command);
 
   std::vector<TacSysMenuItem> Items;
@@ -69,4 +102,6 @@ public:
 
 private:
   HWND Wnd() const;
+  void AddSubMenu(TacItemPosition position);
+  UINT FNextCommand = acFirstOwnCommand;
 };

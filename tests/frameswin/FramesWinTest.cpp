@@ -59,7 +59,26 @@ TRect RegionBox(HWND wnd, int* kind) {
 std::vector<String> LastMenu;
 TPoint LastMenuPoint;
 UINT MenuChoice = 0;
+// Chosen by its text anywhere in the menu instead, when set; whether it was checked.
+String MenuChoiceText;
+bool MenuChoiceChecked = false;
+UINT FindMenuText(HMENU menu, const String& text) {
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    if (HMENU sub = GetSubMenu(menu, i)) {
+      if (const UINT id = FindMenuText(sub, text)) return id;
+      continue;
+    }
+    wchar_t buf[128] = {};
+    GetMenuStringW(menu, UINT(i), buf, 128, MF_BYPOSITION);
+    if (FromWide(buf) == text) {
+      MenuChoiceChecked = (GetMenuState(menu, UINT(i), MF_BYPOSITION) & MF_CHECKED) != 0;
+      return GetMenuItemID(menu, i);
+    }
+  }
+  return 0;
+}
 UINT CaptureMenu(HMENU menu, int x, int y, HWND) {
+  if (!MenuChoiceText.empty()) return FindMenuText(menu, MenuChoiceText);
   LastMenu.clear();
   LastMenuPoint = TPoint(x, y);
   for (int i = 0; i < GetMenuItemCount(menu); ++i) {
@@ -324,6 +343,47 @@ TEST_F(Frames, SystemMenuItemsAndPlaces) {
   MenuChoice = 0;
   Pump(50);
   EXPECT_EQ(Closes, 1);
+}
+
+// A popup menu handed to the system menu sits where its position says and its
+// copies run their handlers; the skin items lead with the active skin checked.
+TEST_F(Frames, SystemMenuCarriesASubMenuAndTheSkinItems) {
+  TsSkinProvider* p = ToolProvider();
+  const TRect wr = WndRect(Tool->Handle());
+  int ones = 0;
+  p->SysSubMenu.Caption = "Tools";
+  p->SysSubMenu.PopupMenu = {{"One", "One", "", false, true, [&ones] { ++ones; }, {}}, {"Two", "Two", "", false, false, {}, {}}};
+  const struct {
+    TacItemPosition position;
+    std::vector<String> menu;
+  } cases[] = {
+      {TacItemPosition::ipTop, {"Tools", "-", "&Move", "-", "&Close\tAlt+F4"}},
+      {TacItemPosition::ipBeforeClose, {"&Move", "-", "Tools", "-", "&Close\tAlt+F4"}},
+      {TacItemPosition::ipBottom, {"&Move", "-", "&Close\tAlt+F4", "-", "Tools"}},
+  };
+  for (const auto& c : cases) {
+    p->SysSubMenu.Position = c.position;
+    p->DropSysMenu(wr.Left, wr.Top);
+    EXPECT_EQ(LastMenu, c.menu);
+  }
+  for (const char* choice : {"One", "Two"}) {  // "Two" is disabled
+    MenuChoiceText = choice;
+    p->DropSysMenu(wr.Left, wr.Top);
+  }
+  EXPECT_EQ(ones, 1);
+  p->SysSubMenu = TacSysSubMenu{};
+  MenuChoiceText.clear();
+  p->MakeSkinMenu = true;
+  p->DropSysMenu(wr.Left, wr.Top);
+  EXPECT_EQ(LastMenu, (std::vector<String>{"Available skins", "-", "&Move", "-", "&Close\tAlt+F4"}));
+  MenuChoiceText = Manager->SkinName();
+  p->DropSysMenu(wr.Left, wr.Top);
+  EXPECT_TRUE(MenuChoiceChecked);
+  EXPECT_EQ(Manager->SkinName(), "AlterMetro (internal)");
+  MenuChoiceText.clear();
+  p->MakeSkinMenu = false;
+  p->DropSysMenu(wr.Left, wr.Top);
+  EXPECT_EQ(LastMenu.front(), "&Move");
 }
 
 TEST_F(Frames, SizeableFormKeepsItsRegionThroughMaximiseRestoreAndResize) {
@@ -666,6 +726,41 @@ TEST_F(Frames, TitleButtonsHitPressAndDrawTheirGlyph) {
   Pump(50);
   EXPECT_GT(HitAt(wnd, c0.X, c0.Y), 0);
   EXPECT_LT(HitAt(wnd, c0.X, c0.Y), 1000);
+}
+
+// The added title follows the caption in its own colour and can stand
+// alone; a title icon picture of its own size takes the window icon's place.
+TEST_F(Frames, AddedTitleAndTitleIconShowInTheCaption) {
+  Activate(Big);
+  TacTitleIcon& icon = BigProvider->TitleIcon;
+  icon.Glyph.SetPixelFormat(TPixelFormat::pf24bit);  // a green square on a white key
+  icon.Glyph.SetSize(8, 8);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) icon.Glyph.ScanLine(y)[x] = (x > 0 && x < 7 && y > 0 && y < 7) ? 0x00FF00 : 0xFFFFFF;
+  icon.Width = icon.Height = 12;
+  BigProvider->AddedTitle.Text = "Extra";
+  BigProvider->AddedTitle.Font.SetColor(clRed);
+  for (bool mainCaption : {true, false}) {
+    BigProvider->AddedTitle.ShowMainCaption = mainCaption;
+    BigProvider->UpdateTitle();
+    Pump(50);
+    const TacCaptionTextLayout t = CalcCaptionText(BigProvider->FLayout);
+    ASSERT_FALSE(t.Added.IsEmpty());
+    EXPECT_EQ(t.Added.Left == t.Text.Left, !mainCaption);
+    const TPixelView v = BigProvider->SkinData()->CacheView();
+    int red = 0;
+    for (int y = t.Added.Top; y < t.Added.Bottom; ++y)
+      for (int x = t.Added.Left; x < t.Added.Right; ++x) red += (v.At(x, y) & 0xFFFFFF) == 0xFF0000;
+    EXPECT_GT(red, 5) << mainCaption;
+    const TRect ir = BigProvider->FLayout.FIconRect;
+    EXPECT_EQ(ir.Width(), 12);
+    EXPECT_EQ(v.At(ir.Left + 6, ir.Top + 6) & 0xFFFFFF, 0x00FF00u);
+  }
+  BigProvider->AddedTitle.Text.clear();
+  BigProvider->AddedTitle.ShowMainCaption = true;
+  icon.Glyph.SetSize(0, 0);
+  icon.Width = icon.Height = 0;
+  BigProvider->UpdateTitle();
 }
 
 // Last: the provider goes and the form keeps a working system frame.
