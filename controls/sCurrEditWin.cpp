@@ -54,8 +54,30 @@ void TsMaskEdit::SetEditMask(const String& value) {
   if (HandleAllocated()) ShowModel(0);
 }
 
+TsEditButton::TsEditButton(TsCustomComboEdit* owner) : TsSpeedButton(owner), FOwner(owner) {
+  SkinData()->SetSkinSection("SPEEDBUTTON_SMALL");
+  ShowCaption = false;
+  SetCursor(crArrow);  // the edit's own would be the text cursor
+  AnimatEvents = AnimatEvent(aeMouseEnter) | AnimatEvent(aeMouseLeave);
+  SetBounds(0, 0, ComboButtonWidth(16), 15);
+  OnClick = [owner](TObject*) { owner->DoClick(); };
+}
+
+// The drop-down arrow in the font colour of the state, nudged when pressed.
+void TsEditButton::PaintGlyph(int state) {
+  const TsGeneralData* gd = SkinData()->Section();
+  if (!gd || gd->Props.empty()) return;
+  const size_t s = size_t(std::clamp(state, 0, int(gd->Props.size()) - 1));
+  TRect a = Rect(0, 0, Width(), Height());
+  if (state == 2) a = OffsetRect(a, 1, 1);
+  DrawArrow(SkinData()->CacheView(), gd->Props[s].FontColor.Color, a, adDown);
+}
+
 TsCustomComboEdit::TsCustomComboEdit(TComponent* owner) : TsMaskEdit(owner) {
   SetBounds(Left(), Top(), Width(), 21);
+  FButton = new TsEditButton(this);
+  FButton->SetParent(this);
+  PlaceButton();
 }
 
 void TsCustomComboEdit::SetShowButton(bool value) {
@@ -76,8 +98,25 @@ void TsCustomComboEdit::CreateWnd() {
   ApplyMargin();
 }
 
+// The button's rectangle is in window space; the button lives in the client,
+// which starts a pixel inside the border band.
+void TsCustomComboEdit::PlaceButton() {
+  if (!FButton) return;
+  const TRect b = ButtonRect();
+  FButton->SetVisible(!b.IsEmpty());
+  if (b.IsEmpty()) return;
+  const int shift = BorderWidth() > 0 ? BorderWidth() - 1 : 0;
+  FButton->SetBounds(b.Left - shift, b.Top - shift, b.Width(), b.Height());
+}
+
+void TsCustomComboEdit::SetBounds(int left, int top, int width, int height) {
+  TsMaskEdit::SetBounds(left, top, width, height);
+  PlaceButton();
+}
+
 // The text stays clear of the button.
 void TsCustomComboEdit::ApplyMargin() {
+  PlaceButton();
   if (!HandleAllocated()) return;
   const TRect b = ButtonRect();
   SendMessageW(Handle(), EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, b.IsEmpty() ? 0 : b.Width()));
@@ -91,49 +130,16 @@ void TsCustomComboEdit::DoClick() {
   if (OnDropDown) OnDropDown();
 }
 
-// Over whatever the edit shows there: its cached look, else the window colour.
+// The edit's own paint leaves its windowless children out.
 void TsCustomComboEdit::PaintButton() {
-  const TRect b = ButtonRect();
-  if (b.IsEmpty() || !HandleAllocated()) return;
-  TBitmap32 bmp(b.Width(), b.Height());
-  const TPixelView cache = SkinData()->CacheView();
-  if (cache.Width == Width() && cache.Height == Height())
-    CopyRect32(bmp, 0, 0, cache, b);
-  else
-    FillPixels(bmp.Bits(), bmp.PixelCount(), ColorToPixel(ColorToRGB(Color()), 0xFF));
-  TRect a = Rect(0, 0, b.Width(), b.Height());
-  if (FButtonPressed) a = OffsetRect(a, 1, 1);
-  const TsGeneralData* gd = SkinData()->Section();
-  DrawArrow(bmp, gd ? gd->Props[0].FontColor.Color : ColorToRGB(Font()->Color()), a, adDown);
-  BITMAPINFO bi{};
-  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), b.Width(), -b.Height(), 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  HDC dc = GetWindowDC(Handle());
-  SetDIBitsToDevice(dc, b.Left, b.Top, DWORD(b.Width()), DWORD(b.Height()), 0, 0, 0, UINT(b.Height()), bmp.Bits(), &bi,
-                    DIB_RGB_COLORS);
+  if (!FButton || !FButton->Visible() || !HandleAllocated()) return;
+  HDC dc = GetDC(Handle());
+  PaintGraphicChildren(dc, this, true, 0, Point(0, 0));
   ReleaseDC(Handle(), dc);
 }
 
 void TsCustomComboEdit::WndProc(TMessage& m) {
   switch (m.Msg) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-      if (HandleAllocated()) {
-        // Coordinates from the cursor: the button lies in window, not client, space.
-        POINT p{};
-        GetCursorPos(&p);
-        RECT w{};
-        GetWindowRect(Handle(), &w);
-        if (ButtonRect().Contains(Point(p.x - w.left, p.y - w.top))) {
-          FButtonPressed = true;
-          PaintButton();
-          DoClick();
-          FButtonPressed = false;
-          if (HandleAllocated()) PaintButton();
-          m.Result = 0;
-          return;
-        }
-      }
-      break;
     case WM_SYSKEYDOWN:
     case WM_KEYDOWN:
       if (IsShortCut(ClickKey, uint16_t(m.WParam), GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0,
@@ -144,17 +150,18 @@ void TsCustomComboEdit::WndProc(TMessage& m) {
         return;
       }
       break;
-    case WM_SETCURSOR:
-      if (HandleAllocated() && LOWORD(m.LParam) == HTCLIENT) {
-        POINT p{};
-        GetCursorPos(&p);
-        RECT w{};
-        GetWindowRect(Handle(), &w);
-        if (ButtonRect().Contains(Point(p.x - w.left, p.y - w.top))) {
-          ::SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-          m.Result = 1;
-          return;
+    case SM_SKINCMD:
+      if (SkinCommandCode(m) == SKC_GETBACKGROUND) {
+        TsMaskEdit::WndProc(m);
+        // The cache covers the window; the asker's origin is in the client.
+        if (const LPARAM p = TrustedSkinPointer(m); p && BorderWidth() > 1) {
+          auto& req = *reinterpret_cast<TBGRequest*>(p);
+          if (req.Kind == bgBitmap && !req.DrawNow) {
+            req.Offset.X += BorderWidth() - 1;
+            req.Offset.Y += BorderWidth() - 1;
+          }
         }
+        return;
       }
       break;
     default:
@@ -163,13 +170,11 @@ void TsCustomComboEdit::WndProc(TMessage& m) {
   TsMaskEdit::WndProc(m);
   switch (m.Msg) {
     case WM_PAINT:
-    case WM_NCPAINT:
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
-    case WM_SIZE:
-      if (IsWindowVisible(Handle())) PaintButton();
+      if (HandleAllocated() && IsWindowVisible(Handle())) PaintButton();
       break;
     default:
       break;

@@ -5,6 +5,7 @@
 #include "controls/sCustomComboEdit.h"
 #include "controls/sEditWin.h"
 #include "controls/sMaskEdit.h"
+#include "controls/sSpeedButtonWin.h"
 
 #include <functional>
 
@@ -30,6 +31,20 @@ private:
   TacMaskEditModel FModel;
 };
 
+class TsCustomComboEdit;
+
+// The button inside a combo edit: a flat speed button of the small section,
+// kept at the edit's right edge, showing a drop-down arrow.
+class TsEditButton : public TsSpeedButton {
+public:
+  explicit TsEditButton(TsCustomComboEdit* owner);
+  const char* ClassName() const override { return "TsEditButton"; }
+  TsCustomComboEdit* const FOwner;
+
+protected:
+  void PaintGlyph(int state) override;
+};
+
 // A masked edit with a small button inside its right edge: a click on it or
 // the click key runs DoClick (the button's handler, then the drop-down).
 class TsCustomComboEdit : public TsMaskEdit {
@@ -49,7 +64,9 @@ public:
   bool DroppedDown() const { return false; }
   // In window coordinates; empty while the button does not show.
   TRect ButtonRect() const { return ComboButtonRect(BorderWidth(), Width(), Height(), GlyphWidth()); }
+  TsEditButton* Button() const { return FButton; }
   void DoClick();
+  void SetBounds(int left, int top, int width, int height) override;
   void WndProc(TMessage& message) override;
 
 protected:
@@ -57,10 +74,11 @@ protected:
 
 private:
   void ApplyMargin();
+  void PlaceButton();
   void PaintButton();
+  TsEditButton* FButton = nullptr;
   bool FShowButton = true;
   int FGlyphWidth = 16;
-  bool FButtonPressed = false;
 };
 
 // A real number with limits, formatted by DisplayFormat while not focused.

@@ -96,6 +96,8 @@ bool TsSpeedButton::PrepareCache() {
                   DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS, tr, Font());
     }
   }
+  if (ButtonStyle != TToolButtonStyle::tbsSeparator && ButtonStyle != TToolButtonStyle::tbsDivider)
+    PaintGlyph(SectionPaintState(CurrentState(), gd->States));
   if (!Enabled()) {
     TBGRequest req;
     RequestControlBG(req, Parent(), false);

@@ -43,6 +43,8 @@ protected:
   void Paint() override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  // Drawn over the section and caption of the state, before a disabled look.
+  virtual void PaintGlyph(int /*state*/) {}
 
 private:
   void StateChanged(TacAnimatEvent event, bool clicked);
