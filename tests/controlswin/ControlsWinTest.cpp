@@ -724,13 +724,13 @@ TEST_F(SkinnedControls, CurrencyEditRoundsRefusesAndHandsOperatorsOn) {
 // Each control enabled and disabled builds its skinned picture. With
 // QN_GALLERY_WAIT set (milliseconds) the form stays up that long for a screenshot.
 TEST_F(SkinnedControls, GalleryEnabledAndDisabled) {
-  Form->SetBounds(200, 200, 625, 205);
+  Form->SetBounds(200, 200, 625, 235);
   Edit->Hide();
   Other->Hide();
   // Enabled, disabled, and enabled again over a parent whose section paints a gradient.
   auto* textured = new TsPanel(Owner.get());
   textured->SetParent(Form);
-  textured->SetBounds(415, 0, 200, 175);
+  textured->SetBounds(415, 0, 200, 205);
   textured->SkinData()->SetSkinSection("MAINMENU");
   for (int row = 0; row < 3; ++row) {
     const bool enabled = row != 1;
@@ -769,7 +769,10 @@ TEST_F(SkinnedControls, GalleryEnabledAndDisabled) {
     m->SetEditMask("AAAAAA;1; ");
     m->Model().SetText("3C3D3D");
     m->SetText(m->Model().EditText());
-    for (TControl* ctl : std::initializer_list<TControl*>{e, b, sb, p, l, c, m}) ctl->SetEnabled(enabled);
+    auto* ce = new TsCustomComboEdit(Owner.get());
+    ce->SetParent(parent);
+    ce->SetBounds(x, 170, 120, 21);
+    for (TControl* ctl : std::initializer_list<TControl*>{e, b, sb, p, l, c, m, ce}) ctl->SetEnabled(enabled);
   }
   Pump(200);
   for (int i = 0; i < Owner->ComponentCount(); ++i)
