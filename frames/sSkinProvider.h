@@ -48,6 +48,7 @@ public:
   int Index() const;
   // The button's caption-button record in the provider's layout; nil before the first layout.
   TsCaptionButton* Data();
+  THintWindow HintWnd;  // shows Hint while the button is hot
 
 private:
   TsTitleButtons* FCollection;

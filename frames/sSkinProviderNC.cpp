@@ -42,20 +42,28 @@ int TsSkinProvider::HitTest(TPoint screenPoint) {
 
 void TsSkinProvider::SetHotHT(int code, bool repaint) {
   if (code == FLayout.CurrentHT || !FDrawNonClientArea) return;
-  if (FLayout.CurrentHT > 0)
+  if (FLayout.CurrentHT > 0) {
+    if (TsTitleButton* t = TitleButtons.Items(FLayout.CurrentHT - acHTUDBTN)) t->HintWnd.ReleaseHandle();
     if (TsCaptionButton* old = ButtonByHT(FLayout.CurrentHT); old && old->State != 0) {
       old->State = 0;
       if (repaint) RepaintCaptionButton(FLayout.CurrentHT);
     }
+  }
   FLayout.CurrentHT = code;
   if (!PressPending && code >= 1)
     if (TsCaptionButton* b = ButtonByHT(code); b && b->State != 1) {
       b->State = 1;
       if (repaint) RepaintCaptionButton(code);
+      if (TsTitleButton* t = TitleButtons.Items(code - acHTUDBTN); t && !t->Hint.empty()) {
+        POINT p{};
+        GetCursorPos(&p);
+        t->HintWnd.ActivateHint(Point(p.x, p.y + 20), t->Hint);  // below the cursor
+      }
     }
 }
 
 void TsSkinProvider::SetPressedHT(int code) {
+  if (TsTitleButton* t = TitleButtons.Items(FLayout.CurrentHT - acHTUDBTN)) t->HintWnd.ReleaseHandle();
   if (FLayout.CurrentHT != code && FLayout.CurrentHT > 0)
     if (TsCaptionButton* old = ButtonByHT(FLayout.CurrentHT)) {
       old->State = 0;

@@ -828,3 +828,100 @@ void TScreen::SetCursor(TCursor value) {
   else
     SetCursorPos(p.x, p.y);  // makes the window under the cursor set its own again
 }
+
+// ---- hint window
+
+namespace {
+
+constexpr wchar_t HintWindowClass[] = L"THintWindow";
+
+HFONT HintFont() {
+  static HFONT font = [] {
+    NONCLIENTMETRICSW ncm{};
+    ncm.cbSize = sizeof(ncm);
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);
+    return CreateFontIndirectW(&ncm.lfStatusFont);
+  }();
+  return font;
+}
+
+LRESULT CALLBACK HintWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_NCHITTEST:
+      return HTTRANSPARENT;
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
+    case WM_PAINT: {
+      PAINTSTRUCT ps{};
+      HDC dc = BeginPaint(wnd, &ps);
+      RECT r{};
+      GetClientRect(wnd, &r);
+      FillRect(dc, &r, GetSysColorBrush(COLOR_INFOBK));
+      wchar_t text[512] = {};
+      const int n = GetWindowTextW(wnd, text, 512);
+      HGDIOBJ old = SelectObject(dc, HintFont());
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
+      InflateRect(&r, -3, -1);
+      DrawTextW(dc, text, n, &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT);
+      SelectObject(dc, old);
+      EndPaint(wnd, &ps);
+      return 0;
+    }
+    default:
+      return DefWindowProcW(wnd, msg, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+void THintWindow::ActivateHint(TPoint at, const String& text) {
+  if (text.empty()) {
+    ReleaseHandle();
+    return;
+  }
+  static const bool registered = [] {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_SAVEBITS | CS_DROPSHADOW;
+    wc.lpfnWndProc = HintWndProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = HintWindowClass;
+    return RegisterClassExW(&wc) != 0;
+  }();
+  if (!registered) return;
+  const std::wstring wide = ToWide(text);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, HintFont());
+  RECT r{0, 0, 0, 0};
+  DrawTextW(dc, wide.c_str(), int(wide.size()), &r, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  int w = r.right + 8, h = r.bottom + 4;
+  // Kept inside the work area of the point's monitor.
+  MONITORINFO mi{};
+  mi.cbSize = sizeof(mi);
+  int x = at.X, y = at.Y;
+  if (GetMonitorInfoW(MonitorFromPoint(POINT{at.X, at.Y}, MONITOR_DEFAULTTONEAREST), &mi)) {
+    x = std::max(int(mi.rcWork.left), std::min(x, int(mi.rcWork.right) - w));
+    y = std::max(int(mi.rcWork.top), std::min(y, int(mi.rcWork.bottom) - h));
+  }
+  if (!FHandle || !IsWindow(FHandle))
+    FHandle = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, HintWindowClass, wide.c_str(),
+                              WS_POPUP | WS_BORDER, x, y, w, h, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  else
+    SetWindowTextW(FHandle, wide.c_str());
+  if (!FHandle) return;
+  FText = text;
+  SetWindowPos(FHandle, HWND_TOPMOST, x, y, w, h, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void THintWindow::ReleaseHandle() {
+  if (FHandle && IsWindow(FHandle)) DestroyWindow(FHandle);
+  FHandle = nullptr;
+  FText.clear();
+}
+
+bool THintWindow::Showing() const { return FHandle && IsWindowVisible(FHandle); }

@@ -215,6 +215,27 @@ private:
   std::vector<std::pair<int, TWindowHook>> FHooks;
 };
 
+// A small popup with one line of text in the system's tooltip colours,
+// never activated and transparent to the mouse.
+class THintWindow {
+public:
+  THintWindow() = default;
+  THintWindow(const THintWindow&) = delete;
+  THintWindow& operator=(const THintWindow&) = delete;
+  ~THintWindow() { ReleaseHandle(); }
+  // Shows the text with its top-left corner at a screen point, kept on the
+  // point's monitor; an empty text hides it.
+  void ActivateHint(TPoint at, const String& text);
+  void ReleaseHandle();
+  bool Showing() const;
+  HWND Handle() const { return FHandle; }
+  const String& Text() const { return FText; }
+
+private:
+  HWND FHandle = nullptr;
+  String FText;
+};
+
 class TMonitor {
 public:
   HMONITOR Handle = nullptr;

@@ -708,10 +708,15 @@ TEST_F(Frames, TitleButtonsHitPressAndDrawTheirGlyph) {
   // Hot, pressed, released on it.
   const TRect wr = WndRect(wnd);
   const LPARAM at = MAKELPARAM(wr.Left + c0.X, wr.Top + c0.Y);
+  tb.Items(0)->Hint = "First";
   SendMessageW(wnd, WM_NCMOUSEMOVE, 1000, at);
   EXPECT_EQ(tb.Items(0)->Data()->State, 1);
+  EXPECT_TRUE(tb.Items(0)->HintWnd.Showing());
+  EXPECT_EQ(tb.Items(0)->HintWnd.Text(), "First");
+  EXPECT_EQ(GetForegroundWindow(), wnd);  // the hint never takes the activation
   SendMessageW(wnd, WM_NCLBUTTONDOWN, 1000, at);
   EXPECT_EQ(tb.Items(0)->Data()->State, 2);
+  EXPECT_FALSE(tb.Items(0)->HintWnd.Showing());
   EXPECT_EQ(CachePixel(r0.Left + (r0.Width() - 10) / 2 + 9, r0.Top + (r0.Height() - 10) / 2 + 8), 0xFF0000u);
   SendMessageW(wnd, WM_NCLBUTTONUP, 1000, at);
   EXPECT_EQ(tb.Items(0)->Data()->State, 0);
@@ -722,6 +727,10 @@ TEST_F(Frames, TitleButtonsHitPressAndDrawTheirGlyph) {
   SendMessageW(wnd, WM_NCLBUTTONDOWN, 1000, at);
   SendMessageW(wnd, WM_NCLBUTTONUP, HTCAPTION, MAKELPARAM(wr.Left + 30, wr.Top + 5));
   EXPECT_EQ(events.size(), 1u);
+  SendMessageW(wnd, WM_NCMOUSEMOVE, 1000, at);
+  EXPECT_TRUE(tb.Items(0)->HintWnd.Showing());
+  SendMessageW(wnd, WM_NCMOUSEMOVE, HTCAPTION, MAKELPARAM(wr.Left + 30, wr.Top + 5));
+  EXPECT_FALSE(tb.Items(0)->HintWnd.Showing());
   tb.Clear();
   Pump(50);
   EXPECT_GT(HitAt(wnd, c0.X, c0.Y), 0);
