@@ -103,29 +103,39 @@ QN_WIDE int HalfKeyedRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t key
 
 // The rows of BlendColorRect, BlendBitmapRect and BlendBitmapKeyed eight
 // pixels at a time; each returns how many pixels it did.
-// The alpha lanes are weighed 100 against nothing (plus the rounding 50 where
-// it is added here), so they come out as they went in without a blend.
-QN_WIDE int BlendColorRowWide(uint32_t* px, int n, uint32_t p, uint32_t kb, uint32_t kg, uint32_t kr, bool ties) {
-  const __m256i zero = _mm256_setzero_si256();
-  const int16_t m = int16_t(p), r = ties ? 0 : 50;
-  const __m256i mul = _mm256_setr_epi16(m, m, m, 100, m, m, m, 100, m, m, m, 100, m, m, m, 100);
-  const int16_t b = int16_t(kb + r), g = int16_t(kg + r), rr = int16_t(kr + r);
-  const __m256i add = _mm256_setr_epi16(b, g, rr, r, b, g, rr, r, b, g, rr, r, b, g, rr, r);
+// The alpha lanes are weighed 100 against nothing, so they come out as they
+// went in without a blend.
+QN_WIDE int BlendColorRowWide(uint32_t* px, int n, uint32_t p, uint32_t k, bool ties) {
+  // Byte pairs (pixel, colour) against (p, 100 - p): one multiply-add gives
+  // v x p + k x (100 - p); the alpha pair against (100, 0) keeps the alpha.
+  const __m256i kv = _mm256_set1_epi32(int32_t(k));
+  const int16_t wc = int16_t(((100 - p) << 8) | p), wa = 100;
+  const __m256i w = _mm256_setr_epi16(wc, wc, wc, wa, wc, wc, wc, wa, wc, wc, wc, wa, wc, wc, wc, wa);
   int x = 0;
   if (ties) {
     for (; x + 8 <= n; x += 8) {
       const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + x));
-      const __m256i lo = Round100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(v, zero), mul), add), true);
-      const __m256i hi = Round100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(v, zero), mul), add), true);
+      const __m256i lo = Round100Wide(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(v, kv), w), true);
+      const __m256i hi = Round100Wide(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(v, kv), w), true);
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x), _mm256_packus_epi16(lo, hi));
     }
     return x;
   }
-  // No tie: (v x p + k x (100 - p) + 50) div 100.
+  // Two steps at a time: the loop's own instructions count at this size.
+  for (; x + 16 <= n; x += 16) {
+    const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + x));
+    const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + x + 8));
+    const __m256i lo0 = Round100Wide(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(v0, kv), w), false);
+    const __m256i hi0 = Round100Wide(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(v0, kv), w), false);
+    const __m256i lo1 = Round100Wide(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(v1, kv), w), false);
+    const __m256i hi1 = Round100Wide(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(v1, kv), w), false);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x), _mm256_packus_epi16(lo0, hi0));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x + 8), _mm256_packus_epi16(lo1, hi1));
+  }
   for (; x + 8 <= n; x += 8) {
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + x));
-    const __m256i lo = Floor100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(v, zero), mul), add));
-    const __m256i hi = Floor100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(v, zero), mul), add));
+    const __m256i lo = Round100Wide(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(v, kv), w), false);
+    const __m256i hi = Round100Wide(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(v, kv), w), false);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x), _mm256_packus_epi16(lo, hi));
   }
   return x;
@@ -311,7 +321,7 @@ void BlendColorRect(const TPixelView& bmp, const TRect& r, int percent, TColor c
     const int n = runs.Length;
     int x = 0;
 #if QN_WIDE_KERNELS
-    if (wide) x = p == 50 ? HalfColorRowWide(px, n, k) : BlendColorRowWide(px, n, p, kb, kg, kr, ties);
+    if (wide) x = p == 50 ? HalfColorRowWide(px, n, k) : BlendColorRowWide(px, n, p, k, ties);
 #endif
 #if defined(__SSE2__)
     if (p == 50) {
