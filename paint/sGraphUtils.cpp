@@ -184,20 +184,39 @@ QN_WIDE int BlendRectRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t a) 
   return x;
 }
 
-QN_WIDE int BlendKeyedRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t key, uint32_t f, bool ties) {
-  const __m256i vk = _mm256_set1_epi32(int32_t(key));
-  // Byte pairs (src, dst) against (100 - f, f): one multiply-add gives
-  // s x (100 - f) + d x f; the alpha pair against (0, 100) keeps d.
+// Byte pairs (src, dst) against (100 - f, f): one multiply-add gives
+// s x (100 - f) + d x f; the alpha pair against (0, 100) keeps d.
+QN_WIDE inline __m256i KeyedWeights(uint32_t f) {
   const int16_t wc = int16_t((f << 8) | (100 - f)), wa = int16_t(100 << 8);
-  const __m256i w = _mm256_setr_epi16(wc, wc, wc, wa, wc, wc, wc, wa, wc, wc, wc, wa, wc, wc, wc, wa);
+  return _mm256_setr_epi16(wc, wc, wc, wa, wc, wc, wc, wa, wc, wc, wc, wa, wc, wc, wc, wa);
+}
+QN_WIDE inline __m256i KeyedEight(__m256i dv, __m256i sv, __m256i w, bool ties) {
+  const __m256i lo = Round100Wide(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(sv, dv), w), ties);
+  const __m256i hi = Round100Wide(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(sv, dv), w), ties);
+  return _mm256_packus_epi16(lo, hi);
+}
+
+QN_WIDE int BlendKeyedRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t key, uint32_t f, bool ties) {
+  const __m256i vk = _mm256_set1_epi32(int32_t(key)), w = KeyedWeights(f);
   int x = 0;
   for (; x + 8 <= n; x += 8) {
     const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + x));
     const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + x));
-    const __m256i lo = Round100Wide(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(sv, dv), w), ties);
-    const __m256i hi = Round100Wide(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(sv, dv), w), ties);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x),
-                        _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), dv, _mm256_cmpeq_epi32(sv, vk)));
+                        _mm256_blendv_epi8(KeyedEight(dv, sv, w, ties), dv, _mm256_cmpeq_epi32(sv, vk)));
+  }
+  return x;
+}
+
+// As BlendKeyedRowWide, key pixels left out of the store.
+QN_WIDE_MASKED int BlendKeyedRowWideMasked(uint32_t* d, const uint32_t* s, int n, uint32_t key, uint32_t f,
+                                           bool ties) {
+  const __m256i vk = _mm256_set1_epi32(int32_t(key)), w = KeyedWeights(f);
+  int x = 0;
+  for (; x + 8 <= n; x += 8) {
+    const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + x));
+    const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + x));
+    _mm256_mask_storeu_epi32(d + x, _mm256_cmpneq_epi32_mask(sv, vk), KeyedEight(dv, sv, w, ties));
   }
   return x;
 }
@@ -407,7 +426,7 @@ void BlendBitmapKeyed(const TPixelView& dst, int dstX, int dstY, uint32_t key, i
   const bool ties = TiesPossible(f);
   const TRuns runs = Runs(c, dst, src);
 #if QN_WIDE_KERNELS
-  const bool wide = HasWideKernels();
+  const bool wide = HasWideKernels(), masks = HasMaskedWideKernels();
 #endif
   for (int y = 0; y < runs.Rows; ++y) {
     uint32_t* d = dst.Row(c.DstY + y) + c.DstX;
@@ -415,7 +434,12 @@ void BlendBitmapKeyed(const TPixelView& dst, int dstX, int dstY, uint32_t key, i
     const int n = runs.Length;
     int x = 0;
 #if QN_WIDE_KERNELS
-    if (wide) x = f == 50 ? HalfKeyedRowWide(d, s, n, key) : BlendKeyedRowWide(d, s, n, key, f, ties);
+    if (wide && f == 50)
+      x = HalfKeyedRowWide(d, s, n, key);
+    else if (masks)
+      x = BlendKeyedRowWideMasked(d, s, n, key, f, ties);
+    else if (wide)
+      x = BlendKeyedRowWide(d, s, n, key, f, ties);
 #endif
 #if defined(__SSE2__)
     if (f == 50) {
