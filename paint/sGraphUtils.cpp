@@ -141,6 +141,30 @@ QN_WIDE int BlendColorRowWide(uint32_t* px, int n, uint32_t p, uint32_t k, bool 
   return x;
 }
 
+// Without ties and below 100 %: the result is floor(q) for
+// q = (v x p + k x (100 - p) + 50) / 100, whose fraction is at most 0.99.
+// With v the high byte of a 16-bit lane, (v x 256 x A) >> 16 for
+// A = ceil(p x 65536 / 100) plus C = ceil(256 x (k x (100 - p) + 50) / 100)
+// has floor(q) as its high byte (checked for every such p, k and v). The
+// alpha goes through as ((a x 256 x 65535) >> 16) + 1.
+QN_WIDE_MASKED int BlendColorRowWideMasked(uint32_t* px, int n, uint32_t p, uint32_t k) {
+  const uint16_t a = uint16_t((p * 65536 + 99) / 100);
+  auto bias = [&](int shift) { return uint16_t((256 * (((k >> shift) & 0xFF) * (100 - p) + 50) + 99) / 100); };
+  const uint32_t cb = bias(0), cg = bias(8), cr = bias(16);
+  const __m256i ae = _mm256_set1_epi16(int16_t(a)), ce = _mm256_set1_epi32(int32_t(cb | cr << 16));
+  const __m256i ao = _mm256_set1_epi32(int32_t(0xFFFF0000u | a)), co = _mm256_set1_epi32(int32_t(0x00010000u | cg));
+  const __m256i high = _mm256_set1_epi16(int16_t(0xFF00));
+  int x = 0;
+  for (; x + 8 <= n; x += 8) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + x));
+    const __m256i e = _mm256_add_epi16(_mm256_mulhi_epu16(_mm256_slli_epi16(v, 8), ae), ce);  // blue, red
+    const __m256i o = _mm256_add_epi16(_mm256_mulhi_epu16(_mm256_and_si256(v, high), ao), co);  // green, alpha
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x),
+                        _mm256_mask_blend_epi8(__mmask32(0xAAAAAAAAu), _mm256_srli_epi16(e, 8), o));
+  }
+  return x;
+}
+
 QN_WIDE int BlendRectRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t a) {
   const __m256i zero = _mm256_setzero_si256(), alpha = _mm256_set1_epi32(int32_t(0xFF000000));
   int x = 0;
@@ -333,14 +357,17 @@ void BlendColorRect(const TPixelView& bmp, const TRect& r, int percent, TColor c
            (Div100(Channel(v, 16) * p + kr) << 16);
   };
 #if QN_WIDE_KERNELS
-  const bool wide = HasWideKernels();
+  const bool wide = HasWideKernels(), masks = !ties && p < 100 && HasMaskedWideKernels();
 #endif
   for (int y = 0; y < runs.Rows; ++y) {
     uint32_t* px = bmp.Row(c.Top + y) + c.Left;
     const int n = runs.Length;
     int x = 0;
 #if QN_WIDE_KERNELS
-    if (wide) x = p == 50 ? HalfColorRowWide(px, n, k) : BlendColorRowWide(px, n, p, k, ties);
+    if (masks)
+      x = BlendColorRowWideMasked(px, n, p, k);
+    else if (wide)
+      x = p == 50 ? HalfColorRowWide(px, n, k) : BlendColorRowWide(px, n, p, k, ties);
 #endif
 #if defined(__SSE2__)
     if (p == 50) {
