@@ -121,17 +121,6 @@ QN_WIDE int BlendColorRowWide(uint32_t* px, int n, uint32_t p, uint32_t k, bool 
     }
     return x;
   }
-  // Two steps at a time: the loop's own instructions count at this size.
-  for (; x + 16 <= n; x += 16) {
-    const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + x));
-    const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + x + 8));
-    const __m256i lo0 = Round100Wide(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(v0, kv), w), false);
-    const __m256i hi0 = Round100Wide(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(v0, kv), w), false);
-    const __m256i lo1 = Round100Wide(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(v1, kv), w), false);
-    const __m256i hi1 = Round100Wide(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(v1, kv), w), false);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x), _mm256_packus_epi16(lo0, hi0));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x + 8), _mm256_packus_epi16(lo1, hi1));
-  }
   for (; x + 8 <= n; x += 8) {
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + x));
     const __m256i lo = Round100Wide(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(v, kv), w), false);
