@@ -103,30 +103,53 @@ QN_WIDE int HalfKeyedRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t key
 
 // The rows of BlendColorRect, BlendBitmapRect and BlendBitmapKeyed eight
 // pixels at a time; each returns how many pixels it did.
-// The alpha lanes are weighed 100 against nothing (plus the rounding 50 where
-// it is added here), so they come out as they went in without a blend.
-QN_WIDE int BlendColorRowWide(uint32_t* px, int n, uint32_t p, uint32_t kb, uint32_t kg, uint32_t kr, bool ties) {
-  const __m256i zero = _mm256_setzero_si256();
-  const int16_t m = int16_t(p), r = ties ? 0 : 50;
-  const __m256i mul = _mm256_setr_epi16(m, m, m, 100, m, m, m, 100, m, m, m, 100, m, m, m, 100);
-  const int16_t b = int16_t(kb + r), g = int16_t(kg + r), rr = int16_t(kr + r);
-  const __m256i add = _mm256_setr_epi16(b, g, rr, r, b, g, rr, r, b, g, rr, r, b, g, rr, r);
+// The alpha lanes are weighed 100 against nothing, so they come out as they
+// went in without a blend.
+QN_WIDE int BlendColorRowWide(uint32_t* px, int n, uint32_t p, uint32_t k, bool ties) {
+  // Byte pairs (pixel, colour) against (p, 100 - p): one multiply-add gives
+  // v x p + k x (100 - p); the alpha pair against (100, 0) keeps the alpha.
+  const __m256i kv = _mm256_set1_epi32(int32_t(k));
+  const int16_t wc = int16_t(((100 - p) << 8) | p), wa = 100;
+  const __m256i w = _mm256_setr_epi16(wc, wc, wc, wa, wc, wc, wc, wa, wc, wc, wc, wa, wc, wc, wc, wa);
   int x = 0;
   if (ties) {
     for (; x + 8 <= n; x += 8) {
       const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + x));
-      const __m256i lo = Round100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(v, zero), mul), add), true);
-      const __m256i hi = Round100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(v, zero), mul), add), true);
+      const __m256i lo = Round100Wide(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(v, kv), w), true);
+      const __m256i hi = Round100Wide(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(v, kv), w), true);
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x), _mm256_packus_epi16(lo, hi));
     }
     return x;
   }
-  // No tie: (v x p + k x (100 - p) + 50) div 100.
   for (; x + 8 <= n; x += 8) {
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + x));
-    const __m256i lo = Floor100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(v, zero), mul), add));
-    const __m256i hi = Floor100Wide(_mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(v, zero), mul), add));
+    const __m256i lo = Round100Wide(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(v, kv), w), false);
+    const __m256i hi = Round100Wide(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(v, kv), w), false);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x), _mm256_packus_epi16(lo, hi));
+  }
+  return x;
+}
+
+// Without ties and below 100 %: the result is floor(q) for
+// q = (v x p + k x (100 - p) + 50) / 100, whose fraction is at most 0.99.
+// With v the high byte of a 16-bit lane, (v x 256 x A) >> 16 for
+// A = ceil(p x 65536 / 100) plus C = ceil(256 x (k x (100 - p) + 50) / 100)
+// has floor(q) as its high byte (checked for every such p, k and v). The
+// alpha goes through as ((a x 256 x 65535) >> 16) + 1.
+QN_WIDE_MASKED int BlendColorRowWideMasked(uint32_t* px, int n, uint32_t p, uint32_t k) {
+  const uint16_t a = uint16_t((p * 65536 + 99) / 100);
+  auto bias = [&](int shift) { return uint16_t((256 * (((k >> shift) & 0xFF) * (100 - p) + 50) + 99) / 100); };
+  const uint32_t cb = bias(0), cg = bias(8), cr = bias(16);
+  const __m256i ae = _mm256_set1_epi16(int16_t(a)), ce = _mm256_set1_epi32(int32_t(cb | cr << 16));
+  const __m256i ao = _mm256_set1_epi32(int32_t(0xFFFF0000u | a)), co = _mm256_set1_epi32(int32_t(0x00010000u | cg));
+  const __m256i high = _mm256_set1_epi16(int16_t(0xFF00));
+  int x = 0;
+  for (; x + 8 <= n; x += 8) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + x));
+    const __m256i e = _mm256_add_epi16(_mm256_mulhi_epu16(_mm256_slli_epi16(v, 8), ae), ce);  // blue, red
+    const __m256i o = _mm256_add_epi16(_mm256_mulhi_epu16(_mm256_and_si256(v, high), ao), co);  // green, alpha
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x),
+                        _mm256_mask_blend_epi8(__mmask32(0xAAAAAAAAu), _mm256_srli_epi16(e, 8), o));
   }
   return x;
 }
@@ -174,20 +197,39 @@ QN_WIDE int BlendRectRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t a) 
   return x;
 }
 
-QN_WIDE int BlendKeyedRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t key, uint32_t f, bool ties) {
-  const __m256i vk = _mm256_set1_epi32(int32_t(key));
-  // Byte pairs (src, dst) against (100 - f, f): one multiply-add gives
-  // s x (100 - f) + d x f; the alpha pair against (0, 100) keeps d.
+// Byte pairs (src, dst) against (100 - f, f): one multiply-add gives
+// s x (100 - f) + d x f; the alpha pair against (0, 100) keeps d.
+QN_WIDE inline __m256i KeyedWeights(uint32_t f) {
   const int16_t wc = int16_t((f << 8) | (100 - f)), wa = int16_t(100 << 8);
-  const __m256i w = _mm256_setr_epi16(wc, wc, wc, wa, wc, wc, wc, wa, wc, wc, wc, wa, wc, wc, wc, wa);
+  return _mm256_setr_epi16(wc, wc, wc, wa, wc, wc, wc, wa, wc, wc, wc, wa, wc, wc, wc, wa);
+}
+QN_WIDE inline __m256i KeyedEight(__m256i dv, __m256i sv, __m256i w, bool ties) {
+  const __m256i lo = Round100Wide(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(sv, dv), w), ties);
+  const __m256i hi = Round100Wide(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(sv, dv), w), ties);
+  return _mm256_packus_epi16(lo, hi);
+}
+
+QN_WIDE int BlendKeyedRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t key, uint32_t f, bool ties) {
+  const __m256i vk = _mm256_set1_epi32(int32_t(key)), w = KeyedWeights(f);
   int x = 0;
   for (; x + 8 <= n; x += 8) {
     const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + x));
     const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + x));
-    const __m256i lo = Round100Wide(_mm256_maddubs_epi16(_mm256_unpacklo_epi8(sv, dv), w), ties);
-    const __m256i hi = Round100Wide(_mm256_maddubs_epi16(_mm256_unpackhi_epi8(sv, dv), w), ties);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x),
-                        _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), dv, _mm256_cmpeq_epi32(sv, vk)));
+                        _mm256_blendv_epi8(KeyedEight(dv, sv, w, ties), dv, _mm256_cmpeq_epi32(sv, vk)));
+  }
+  return x;
+}
+
+// As BlendKeyedRowWide, key pixels left out of the store.
+QN_WIDE_MASKED int BlendKeyedRowWideMasked(uint32_t* d, const uint32_t* s, int n, uint32_t key, uint32_t f,
+                                           bool ties) {
+  const __m256i vk = _mm256_set1_epi32(int32_t(key)), w = KeyedWeights(f);
+  int x = 0;
+  for (; x + 8 <= n; x += 8) {
+    const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + x));
+    const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + x));
+    _mm256_mask_storeu_epi32(d + x, _mm256_cmpneq_epi32_mask(sv, vk), KeyedEight(dv, sv, w, ties));
   }
   return x;
 }
@@ -304,14 +346,17 @@ void BlendColorRect(const TPixelView& bmp, const TRect& r, int percent, TColor c
            (Div100(Channel(v, 16) * p + kr) << 16);
   };
 #if QN_WIDE_KERNELS
-  const bool wide = HasWideKernels();
+  const bool wide = HasWideKernels(), masks = !ties && p < 100 && HasMaskedWideKernels();
 #endif
   for (int y = 0; y < runs.Rows; ++y) {
     uint32_t* px = bmp.Row(c.Top + y) + c.Left;
     const int n = runs.Length;
     int x = 0;
 #if QN_WIDE_KERNELS
-    if (wide) x = p == 50 ? HalfColorRowWide(px, n, k) : BlendColorRowWide(px, n, p, kb, kg, kr, ties);
+    if (masks)
+      x = BlendColorRowWideMasked(px, n, p, k);
+    else if (wide)
+      x = p == 50 ? HalfColorRowWide(px, n, k) : BlendColorRowWide(px, n, p, k, ties);
 #endif
 #if defined(__SSE2__)
     if (p == 50) {
@@ -397,7 +442,7 @@ void BlendBitmapKeyed(const TPixelView& dst, int dstX, int dstY, uint32_t key, i
   const bool ties = TiesPossible(f);
   const TRuns runs = Runs(c, dst, src);
 #if QN_WIDE_KERNELS
-  const bool wide = HasWideKernels();
+  const bool wide = HasWideKernels(), masks = HasMaskedWideKernels();
 #endif
   for (int y = 0; y < runs.Rows; ++y) {
     uint32_t* d = dst.Row(c.DstY + y) + c.DstX;
@@ -405,7 +450,12 @@ void BlendBitmapKeyed(const TPixelView& dst, int dstX, int dstY, uint32_t key, i
     const int n = runs.Length;
     int x = 0;
 #if QN_WIDE_KERNELS
-    if (wide) x = f == 50 ? HalfKeyedRowWide(d, s, n, key) : BlendKeyedRowWide(d, s, n, key, f, ties);
+    if (wide && f == 50)
+      x = HalfKeyedRowWide(d, s, n, key);
+    else if (masks)
+      x = BlendKeyedRowWideMasked(d, s, n, key, f, ties);
+    else if (wide)
+      x = BlendKeyedRowWide(d, s, n, key, f, ties);
 #endif
 #if defined(__SSE2__)
     if (f == 50) {

@@ -15,30 +15,55 @@ namespace {
 
 #if QN_WIDE_KERNELS
 
-// A row of the plain masked copy (no composition, no background), eight
-// pixels at a time: d = (d x m + s x (256 - m)) >> 8 unless s is the key.
-// Returns how many pixels it did.
-QN_WIDE int MaskedRowWide(uint32_t* d, const uint32_t* s, const uint32_t* m, int n) {
-  // d x m + s x (256 - m) = (d - s) x m + s x 256, exact modulo 2^16 as the
-  // result lies in 0..65280. Blue and red in the low bytes of the 16-bit
-  // lanes, green and alpha moved there: no byte unpacking.
+// Eight pixels of the plain masked copy: d = (d x m + s x (256 - m)) >> 8.
+// d x m + s x (256 - m) = (d - s) x m + s x 256, exact modulo 2^16 as the
+// result lies in 0..65280. Blue and red in the low bytes of the 16-bit
+// lanes, green and alpha moved there: no byte unpacking. Gives blue and red
+// in the low bytes of rb, green and alpha in the high bytes of ga.
+QN_WIDE inline void MaskRuleEight(__m256i dv, __m256i sv, __m256i mv, __m256i& rb, __m256i& ga) {
   const __m256i low = _mm256_set1_epi32(0x00FF00FF), high = _mm256_set1_epi32(int32_t(0xFF00FF00));
+  rb = _mm256_srli_epi16(
+      _mm256_add_epi16(_mm256_mullo_epi16(_mm256_sub_epi16(_mm256_and_si256(dv, low), _mm256_and_si256(sv, low)),
+                                          _mm256_and_si256(mv, low)),
+                       _mm256_slli_epi16(sv, 8)), 8);
+  ga = _mm256_add_epi16(
+      _mm256_mullo_epi16(_mm256_sub_epi16(_mm256_srli_epi16(dv, 8), _mm256_srli_epi16(sv, 8)), _mm256_srli_epi16(mv, 8)),
+      _mm256_and_si256(sv, high));
+}
+
+// A row of the plain masked copy (no composition, no background), eight
+// pixels at a time; key pixels and the alpha bytes keep d. Returns how many
+// pixels it did.
+QN_WIDE int MaskedRowWide(uint32_t* d, const uint32_t* s, const uint32_t* m, int n) {
+  const __m256i high = _mm256_set1_epi32(int32_t(0xFF00FF00));
   const __m256i alpha = _mm256_set1_epi32(int32_t(0xFF000000)), key = _mm256_set1_epi32(int32_t(KeyPixel));
   int i = 0;
   for (; i + 8 <= n; i += 8) {
     const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
     const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
-    const __m256i mv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(m + i));
-    const __m256i rb = _mm256_srli_epi16(
-        _mm256_add_epi16(_mm256_mullo_epi16(_mm256_sub_epi16(_mm256_and_si256(dv, low), _mm256_and_si256(sv, low)),
-                                            _mm256_and_si256(mv, low)),
-                         _mm256_slli_epi16(sv, 8)), 8);
-    const __m256i ga = _mm256_add_epi16(
-        _mm256_mullo_epi16(_mm256_sub_epi16(_mm256_srli_epi16(dv, 8), _mm256_srli_epi16(sv, 8)), _mm256_srli_epi16(mv, 8)),
-        _mm256_and_si256(sv, high));
+    __m256i rb, ga;
+    MaskRuleEight(dv, sv, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(m + i)), rb, ga);
     const __m256i out = _mm256_or_si256(rb, _mm256_and_si256(ga, high));
     const __m256i keep = _mm256_or_si256(_mm256_cmpeq_epi32(sv, key), alpha);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_blendv_epi8(out, dv, keep));
+  }
+  return i;
+}
+
+// As MaskedRowWide: the bytes put together by two three-input operations,
+// key pixels left out of the store.
+QN_WIDE_MASKED int MaskedRowWideMasked(uint32_t* d, const uint32_t* s, const uint32_t* m, int n) {
+  const __m256i green = _mm256_set1_epi32(0x0000FF00), alpha = _mm256_set1_epi32(int32_t(0xFF000000));
+  const __m256i key = _mm256_set1_epi32(int32_t(KeyPixel));
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
+    const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+    __m256i rb, ga;
+    MaskRuleEight(dv, sv, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(m + i)), rb, ga);
+    // 0xF8: a | (b & c).
+    const __m256i out = _mm256_ternarylogic_epi32(_mm256_ternarylogic_epi32(rb, ga, green, 0xF8), dv, alpha, 0xF8);
+    _mm256_mask_storeu_epi32(d + i, _mm256_cmpneq_epi32_mask(sv, key), out);
   }
   return i;
 }
@@ -224,7 +249,7 @@ void CopyMasked(const TPixelView& dst, int x, int y, const TPixelView& src, cons
   const TCopyClip c = ClipMaskedCopy(dst, x, y, src, srcRect, maskOffset);
   const bool plain = !compose && !ci.Ready;  // the common case of sides, centres and textures
 #if QN_WIDE_KERNELS
-  const bool wide = plain && HasWideKernels();
+  const bool wide = plain && HasWideKernels(), masks = plain && HasMaskedWideKernels();
 #endif
   // Without background lookups, whole rows that follow each other in both
   // views are one run (the mask rows then follow each other too).
@@ -236,7 +261,10 @@ void CopyMasked(const TPixelView& dst, int x, int y, const TPixelView& src, cons
     const uint32_t* m = src.Row(c.SrcY + row + maskOffset) + c.SrcX;
     int i = 0;
 #if QN_WIDE_KERNELS
-    if (wide) i = MaskedRowWide(d, s, m, run);
+    if (masks)
+      i = MaskedRowWideMasked(d, s, m, run);
+    else if (wide)
+      i = MaskedRowWide(d, s, m, run);
 #endif
 #if defined(__SSE2__)
     if (plain) {

@@ -181,14 +181,15 @@ TEST(PaintBlend, EveryWeightAndValuePair) {
         for (int c = 0; c < 3; ++c)
           ASSERT_EQ(Ch(got, c), RoundRational(100 * Ch(sv, c) - (Ch(sv, c) - Ch(dv, c)) * p, 100)) << p;
       }
-    // The colour's channels run through all values along the rows.
-    reset();
+    // Over s, whose channels run through all values along each row, with a
+    // colour whose channels run through all values down the rows: every pair.
+    std::copy(sb.Bits(), sb.Bits() + work.size(), work.begin());
     for (int y = 0; y < 256; ++y)
       BlendColorRect(d, Rect(0, y, 256, y + 1), p, TColor(y | (255 - y) << 8 | (y ^ 0x3C) << 16));
     for (int y = 0; y < 256; ++y) {
       const uint32_t kp = ColorToPixel(TColor(y | (255 - y) << 8 | (y ^ 0x3C) << 16));
       for (int x = 0; x < 256; ++x) {
-        const uint32_t dv = d0.At(x, y), got = d.At(x, y);
+        const uint32_t dv = s.At(x, y), got = d.At(x, y);
         ASSERT_EQ(got >> 24, dv >> 24);
         for (int c = 0; c < 3; ++c)
           ASSERT_EQ(Ch(got, c), RoundRational(Ch(dv, c) * p + Ch(kp, c) * (100 - p), 100)) << p;
