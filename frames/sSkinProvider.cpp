@@ -433,6 +433,19 @@ TacFrameHooks TsSkinProvider::Hooks() {
 bool TsSkinProvider::PaintFrameCache() {
   TsSkinManager* sm = FSkinData->SkinManager();
   if (!sm || !Skinned() || !Form->HandleAllocated()) return false;
+  TBitmap& current = *FSkinData->FCacheBmp;
+  if (!FSkinData->BGChanged && !FPainter.BGChanged && !current.Empty()) {
+    // Every child's background request lands here: a current cache of an
+    // unchanged window needs no new look at the window.
+    RECT wr{}, cr{};
+    GetWindowRect(Form->Handle(), &wr);
+    GetClientRect(Form->Handle(), &cr);
+    const TacFrameWindow& w = FLayout.Wnd;
+    const TPoint size = FLayout.CacheSize();
+    if (wr.right - wr.left == w.Width && wr.bottom - wr.top == w.Height && cr.right == w.ClientRect.Width() &&
+        cr.bottom == w.ClientRect.Height() && current.Width() == size.X && current.Height() == size.Y)
+      return true;
+  }
   FillWnd();
   const TPoint size = FLayout.CacheSize();
   if (size.X <= 0 || size.Y <= 0) return false;
