@@ -48,11 +48,30 @@ QN_WIDE void FillRowsWide(uint32_t* p, size_t n, ptrdiff_t stride, int rows,
     if (i < n) _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + n - 8), v);
   }
 }
+// The same with 64-byte stores where the processor has them; a row shorter
+// than one store is one masked store.
+QN_WIDE_MASKED void FillRows512(uint32_t* p, size_t n, ptrdiff_t stride, int rows, const uint32_t* colours) {
+  for (int r = 0; r < rows; ++r, p += stride) {
+    const __m512i v = _mm512_set1_epi32(int32_t(colours[r]));
+    if (n < 16) {
+      _mm512_mask_storeu_epi32(p, __mmask16((1u << n) - 1), v);
+      continue;
+    }
+    _mm512_storeu_si512(p, v);
+    size_t i = 16 - ((reinterpret_cast<uintptr_t>(p) >> 2) & 15);
+    for (; i + 16 <= n; i += 16) _mm512_storeu_si512(p + i, v);
+    if (i < n) _mm512_storeu_si512(p + n - 16, v);
+  }
+}
 }  // namespace
 #endif
 
 void FillRowsOfColours(uint32_t* p, size_t width, ptrdiff_t stride, int rows, const uint32_t* colours) {
 #if QN_WIDE_KERNELS
+  if (width >= 1 && width <= 4096 && HasMaskedWideKernels()) {
+    FillRows512(p, width, stride, rows, colours);
+    return;
+  }
   if (width >= 8 && width <= 4096 && HasWideKernels()) {
     FillRowsWide(p, width, stride, rows, colours);
     return;
@@ -63,6 +82,10 @@ void FillRowsOfColours(uint32_t* p, size_t width, ptrdiff_t stride, int rows, co
 
 void FillPixels(uint32_t* p, size_t n, uint32_t value) {
 #if QN_WIDE_KERNELS
+  if (n >= 1 && n <= 4096 && HasMaskedWideKernels()) {
+    FillRows512(p, n, 0, 1, &value);
+    return;
+  }
   if (n >= 8 && n <= 4096 && HasWideKernels()) {
     FillWide(p, n, value);
     return;

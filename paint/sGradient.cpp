@@ -77,10 +77,10 @@ constexpr int PieceMemoSize = 8;
 thread_local TPieceRows pieceMemo[PieceMemoSize];
 thread_local unsigned pieceMemoNext = 0;
 
-template <typename Emit>
-void PieceColours(TColor c1, TColor c2, int n, Emit&& emit) {
+// The colours of lines 0..n of one piece into out[0..n].
+void PieceColours(TColor c1, TColor c2, int n, uint32_t* out) {
   if (n > 256) {
-    Interpolate(c1, c2, n, emit);
+    Interpolate(c1, c2, n, [out](int i, uint32_t p) { out[i] = p; });
     return;
   }
   const uint32_t a = ColorToPixel(c1), b = ColorToPixel(c2);
@@ -93,7 +93,11 @@ void PieceColours(TColor c1, TColor c2, int n, Emit&& emit) {
     Interpolate(c1, c2, n, [m](int i, uint32_t p) { m->Rows[i] = p; });
     m->A = a, m->B = b, m->N = n;
   }
-  for (int i = 0; i <= n; ++i) emit(i, m->Rows[i]);
+  // Fixed-size blocks: a copy of unknown length becomes a string move, which
+  // starts slowly on runs this short.
+  int i = 0;
+  for (; i + 8 <= n + 1; i += 8) std::memcpy(out + i, m->Rows + i, 8 * sizeof(uint32_t));
+  for (; i <= n; ++i) out[i] = m->Rows[i];
 }
 
 void FillRow(const TPixelView& bmp, int y, int left, int right, uint32_t p) {
@@ -117,8 +121,7 @@ void Vertical(const TPixelView& bmp, const TRect& c, const TsGradArray& pieces) 
   for (size_t k = 0; k < pieces.size(); ++k) {
     const int e = k + 1 == pieces.size() ? last : std::min(last, y + h * std::min<int>(pieces[k].Percent, 100) / 100);
     if (e <= y) continue;  // a piece that covers no row
-    uint32_t* out = colour + y;
-    PieceColours(pieces[k].Color1, pieces[k].Color2, e - y, [out](int i, uint32_t p) { out[i] = p; });
+    PieceColours(pieces[k].Color1, pieces[k].Color2, e - y, colour + y);
     painted = true;
     y = e;  // the next piece starts on this piece's last row
   }
@@ -159,7 +162,7 @@ void HorizontalRow(const TPixelView& bmp, const TRect& c, const TsGradArray& pie
     const int e = k + 1 == pieces.size() ? right
                                          : std::min<int>(right, int(DivRoundHalfEven(uint32_t(p * w + 100 * x), 100)));
     if (e <= x) continue;
-    PieceColours(pieces[k].Color1, pieces[k].Color2, e - x, [&](int i, uint32_t px) { row[x + i] = px; });
+    PieceColours(pieces[k].Color1, pieces[k].Color2, e - x, row + x);
     painted = true;
     x = e;
   }
