@@ -191,9 +191,15 @@ void TsSystemMenu::AddSubMenu(TacItemPosition position) {
 }
 
 void TsSystemMenu::MakeSkinItems() {
-  Items.erase(std::remove_if(Items.begin(), Items.end(),
-                             [](const TacSysMenuItem& i) { return i.Name == "SkinSelectItem" || i.Name == "SkinSelectDiv"; }),
-              Items.end());
+  // The items of an earlier call lead the list: drop them and move the
+  // named indexes back.
+  const auto old = std::remove_if(Items.begin(), Items.end(), [](const TacSysMenuItem& i) {
+    return i.Name == "SkinSelectItem" || i.Name == "SkinSelectDiv";
+  });
+  const int removed = int(Items.end() - old);
+  Items.erase(old, Items.end());
+  for (int* index : {&ItemRestore, &ItemMove, &ItemSize, &ItemMinimize, &ItemMaximize, &ItemClose})
+    if (*index >= 0) *index -= removed;
   TsSkinManager* sm = FOwner->SkinData() ? FOwner->SkinData()->SkinManager() : nullptr;
   if (!sm) return;
   TStringList names;

@@ -379,6 +379,8 @@ TEST_F(Frames, SystemMenuCarriesASubMenuAndTheSkinItems) {
   MenuChoiceText = Manager->SkinName();
   p->DropSysMenu(wr.Left, wr.Top);
   EXPECT_TRUE(MenuChoiceChecked);
+  // Built twice over the same items: the named items are still found.
+  EXPECT_EQ(p->SystemMenu->Items[size_t(p->SystemMenu->ItemClose)].Command, UINT(SC_CLOSE));
   EXPECT_EQ(Manager->SkinName(), "AlterMetro (internal)");
   MenuChoiceText.clear();
   p->MakeSkinMenu = false;
