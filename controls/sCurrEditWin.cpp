@@ -150,6 +150,20 @@ void TsCustomComboEdit::WndProc(TMessage& m) {
         return;
       }
       break;
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+      // Onto our own button and back: the mouse never left the edit.
+      if ((m.LParam == 0 || m.LParam == LPARAM(this)) && FButton &&
+          (m.Msg == CM_MOUSELEAVE ? GetMouseControl() == FButton : SkinData()->FMouseAbove)) {
+        m.Result = 0;
+        return;
+      }
+      break;
+    case WM_MOUSELEAVE:
+      // Out of the window from the button: the edit leaves too.
+      TsMaskEdit::WndProc(m);
+      if (SkinData()->FMouseAbove && GetMouseControl() != this) Perform(CM_MOUSELEAVE, 0, LPARAM(this));
+      return;
     case SM_SKINCMD:
       if (SkinCommandCode(m) == SKC_GETBACKGROUND) {
         TsMaskEdit::WndProc(m);

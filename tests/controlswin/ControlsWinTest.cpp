@@ -643,6 +643,15 @@ TEST_F(SkinnedControls, ComboEditButtonRaisesTheDropDown) {
     LeftButton(true);
     LeftButton(false);
   };
+  // Over the text, then over the button: the edit stays hot; out: neither is.
+  MoveMouse(w.Left + 20, w.Top + 10);
+  EXPECT_TRUE(e->SkinData()->FMouseAbove);
+  MoveMouse(w.Left + 100 - b - 9, w.Top + 10);
+  EXPECT_TRUE(e->SkinData()->FMouseAbove);
+  EXPECT_TRUE(e->Button()->SkinData()->FMouseAbove);
+  MoveMouse(w.Left + 100 - b - 9, w.Bottom + 40);
+  EXPECT_FALSE(e->SkinData()->FMouseAbove);
+  EXPECT_FALSE(e->Button()->SkinData()->FMouseAbove);
   press(100 - b - 9);
   EXPECT_EQ(1, drops);
   EXPECT_EQ(1, clicks);
