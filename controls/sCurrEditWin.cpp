@@ -98,15 +98,16 @@ void TsCustomComboEdit::CreateWnd() {
   ApplyMargin();
 }
 
-// The button's rectangle is in window space; the button lives in the client,
-// which starts a pixel inside the border band.
+// The client starts a pixel inside the border band.
+int TsCustomComboEdit::ClientShift() const { return std::max(BorderWidth() - 1, 0); }
+
+// The button's rectangle is in window space; the button lives in the client.
 void TsCustomComboEdit::PlaceButton() {
   if (!FButton) return;
   const TRect b = ButtonRect();
   FButton->SetVisible(!b.IsEmpty());
   if (b.IsEmpty()) return;
-  const int shift = BorderWidth() > 0 ? BorderWidth() - 1 : 0;
-  FButton->SetBounds(b.Left - shift, b.Top - shift, b.Width(), b.Height());
+  FButton->SetBounds(b.Left - ClientShift(), b.Top - ClientShift(), b.Width(), b.Height());
 }
 
 void TsCustomComboEdit::SetBounds(int left, int top, int width, int height) {
@@ -168,11 +169,11 @@ void TsCustomComboEdit::WndProc(TMessage& m) {
       if (SkinCommandCode(m) == SKC_GETBACKGROUND) {
         TsMaskEdit::WndProc(m);
         // The cache covers the window; the asker's origin is in the client.
-        if (const LPARAM p = TrustedSkinPointer(m); p && BorderWidth() > 1) {
+        if (const LPARAM p = TrustedSkinPointer(m)) {
           auto& req = *reinterpret_cast<TBGRequest*>(p);
           if (req.Kind == bgBitmap && !req.DrawNow) {
-            req.Offset.X += BorderWidth() - 1;
-            req.Offset.Y += BorderWidth() - 1;
+            req.Offset.X += ClientShift();
+            req.Offset.Y += ClientShift();
           }
         }
         return;

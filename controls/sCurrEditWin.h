@@ -74,6 +74,7 @@ protected:
 
 private:
   void ApplyMargin();
+  int ClientShift() const;
   void PlaceButton();
   void PaintButton();
   TsEditButton* FButton = nullptr;

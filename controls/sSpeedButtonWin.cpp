@@ -95,9 +95,8 @@ bool TsSpeedButton::PrepareCache() {
       WriteText32(link->FCacheBmp.get(), caption, Enabled(), link->SkinManager(), s != 0, link->SkinIndex,
                   DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS, tr, Font());
     }
+    PaintGlyph(s);
   }
-  if (ButtonStyle != TToolButtonStyle::tbsSeparator && ButtonStyle != TToolButtonStyle::tbsDivider)
-    PaintGlyph(SectionPaintState(CurrentState(), gd->States));
   if (!Enabled()) {
     TBGRequest req;
     RequestControlBG(req, Parent(), false);

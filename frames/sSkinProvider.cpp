@@ -260,32 +260,13 @@ void TsSkinProvider::FillWnd() {
     FCaptionFontSet = true;
   }
   // The added title, measured in its own font each time (its font may change).
-  w.AddedTextWidth = 0;
-  if (!AddedTitle.Text.empty()) {
-    const std::wstring added = ToWide(AddedTitle.Text);
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, AddedTitle.Font.Handle());
-    RECT r{0, 0, 0, 0};
-    DrawTextW(dc, added.c_str(), int(added.size()), &r, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    w.AddedTextWidth = r.right;
-  }
+  w.AddedTextWidth = int(SingleLineTextSize(AddedTitle.Font.Handle(), ToWide(AddedTitle.Text)).cx);
   const String caption = Form->Caption();
   if (caption == FMeasuredCaption) return;
   FMeasuredCaption = caption;
-  const std::wstring text = ToWide(caption);
-  w.CaptionTextWidth = w.CaptionTextHeight = 0;
-  if (!text.empty()) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, FCaptionFont.Handle());
-    RECT r{0, 0, 0, 0};
-    DrawTextW(dc, text.c_str(), int(text.size()), &r, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    w.CaptionTextWidth = r.right;
-    w.CaptionTextHeight = r.bottom;
-  }
+  const SIZE size = SingleLineTextSize(FCaptionFont.Handle(), ToWide(caption));
+  w.CaptionTextWidth = int(size.cx);
+  w.CaptionTextHeight = int(size.cy);
 }
 
 void TsSkinProvider::UpdateTitle() {

@@ -156,6 +156,7 @@ public:
   int HitTest(TPoint screenPoint);
   void SetHotHT(int code, bool repaint = true);
   void SetPressedHT(int code);
+  void HideTitleHint();
   void RepaintCaptionButton(int code);
   TsCaptionButton* ButtonByHT(int code);
   virtual void DropSysMenu(int x, int y);

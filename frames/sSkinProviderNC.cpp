@@ -43,7 +43,7 @@ int TsSkinProvider::HitTest(TPoint screenPoint) {
 void TsSkinProvider::SetHotHT(int code, bool repaint) {
   if (code == FLayout.CurrentHT || !FDrawNonClientArea) return;
   if (FLayout.CurrentHT > 0) {
-    if (TsTitleButton* t = TitleButtons.Items(FLayout.CurrentHT - acHTUDBTN)) t->HintWnd.ReleaseHandle();
+    HideTitleHint();
     if (TsCaptionButton* old = ButtonByHT(FLayout.CurrentHT); old && old->State != 0) {
       old->State = 0;
       if (repaint) RepaintCaptionButton(FLayout.CurrentHT);
@@ -62,8 +62,13 @@ void TsSkinProvider::SetHotHT(int code, bool repaint) {
     }
 }
 
-void TsSkinProvider::SetPressedHT(int code) {
+// A user button's hint goes when it stops being hot or is pressed.
+void TsSkinProvider::HideTitleHint() {
   if (TsTitleButton* t = TitleButtons.Items(FLayout.CurrentHT - acHTUDBTN)) t->HintWnd.ReleaseHandle();
+}
+
+void TsSkinProvider::SetPressedHT(int code) {
+  HideTitleHint();
   if (FLayout.CurrentHT != code && FLayout.CurrentHT > 0)
     if (TsCaptionButton* old = ButtonByHT(FLayout.CurrentHT)) {
       old->State = 0;
@@ -356,10 +361,6 @@ void TsSkinProvider::DropSysMenu(int x, int y) {
   if (!SystemMenu || !Form->HandleAllocated()) return;
   // A menu of a form in the background would act on the wrong window.
   if (!(Screen && Screen->ActiveForm() == Form) && GetActiveWindow() != Form->Handle()) return;
-  // Copied items may have changed since the last time: build them again.
-  const bool copies = std::any_of(SystemMenu->Items.begin(), SystemMenu->Items.end(),
-                                  [](const TacSysMenuItem& i) { return i.Name == "ac_SubMenu"; });
-  SystemMenu->UpdateItems(SystemMenu->ExtItemsCount > 0 || copies || !SysSubMenu.PopupMenu.empty());
-  if (MakeSkinMenu) SystemMenu->MakeSkinItems();
+  SystemMenu->UpdateItems(SystemMenu->ItemsMayBeStale());
   SystemMenu->Popup(x, y);
 }

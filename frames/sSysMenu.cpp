@@ -131,6 +131,7 @@ void TsSystemMenu::Generate() {
     Items.push_back(item);
   };
   FNextCommand = acFirstOwnCommand;
+  if (FOwner->MakeSkinMenu) MakeSkinItems();
   AddSubMenu(TacItemPosition::ipTop);
   ItemRestore = add("acIR", SC_RESTORE, "Restore");
   ItemMove = add("acIM", SC_MOVE, "Move");
@@ -158,6 +159,7 @@ void TsSystemMenu::Generate() {
   AddSubMenu(TacItemPosition::ipBeforeClose);
   ItemClose = add("acIC", SC_CLOSE, "Close");
   AddSubMenu(TacItemPosition::ipBottom);
+  FHasOwnItems = std::any_of(Items.begin(), Items.end(), [](const TacSysMenuItem& i) { return i.Own; });
 }
 
 // Deep copies of the provider's popup items under one caption, with their
@@ -173,6 +175,7 @@ void TsSystemMenu::AddSubMenu(TacItemPosition position) {
     item.Checked = p.Checked;
     item.Enabled = p.Enabled;
     item.Separator = p.Caption == "-";
+    item.Own = true;
     if (!item.Separator) item.Command = FNextCommand++;
     item.OnClick = p.OnClick;
     for (const TacPopupItem& c : p.Items) item.Items.push_back(copy(c));
@@ -185,21 +188,13 @@ void TsSystemMenu::AddSubMenu(TacItemPosition position) {
   TacSysMenuItem item;
   item.Name = "ac_SubMenu";
   item.Caption = sub.Caption;
+  item.Own = true;
   for (const TacPopupItem& p : sub.PopupMenu) item.Items.push_back(copy(p));
   Items.push_back(std::move(item));
   if (position != TacItemPosition::ipBottom) Items.push_back(divider);
 }
 
 void TsSystemMenu::MakeSkinItems() {
-  // The items of an earlier call lead the list: drop them and move the
-  // named indexes back.
-  const auto old = std::remove_if(Items.begin(), Items.end(), [](const TacSysMenuItem& i) {
-    return i.Name == "SkinSelectItem" || i.Name == "SkinSelectDiv";
-  });
-  const int removed = int(Items.end() - old);
-  Items.erase(old, Items.end());
-  for (int* index : {&ItemRestore, &ItemMove, &ItemSize, &ItemMinimize, &ItemMaximize, &ItemClose})
-    if (*index >= 0) *index -= removed;
   TsSkinManager* sm = FOwner->SkinData() ? FOwner->SkinData()->SkinManager() : nullptr;
   if (!sm) return;
   TStringList names;
@@ -208,26 +203,29 @@ void TsSystemMenu::MakeSkinItems() {
   TacSysMenuItem root;
   root.Name = "SkinSelectItem";
   root.Caption = "Available skins";
+  root.Own = true;
   const String active = sm->SkinName();
   for (int i = 0; i < names.Count(); ++i) {
     TacSysMenuItem item;
     item.Name = "SkinItem" + std::to_string(i);
     item.Caption = names[i];
     item.Command = FNextCommand++;
-    item.Radio = true;
+    item.Own = item.Radio = true;
     item.Checked = names[i] == active;
     item.Break = i > 0 && i % 20 == 0;
     const String name = names[i];
     item.OnClick = [sm, name] { sm->SetSkinName(name); };
     root.Items.push_back(std::move(item));
   }
+  Items.push_back(std::move(root));
   TacSysMenuItem divider;
   divider.Separator = true;
   divider.Name = "SkinSelectDiv";
-  Items.insert(Items.begin(), {std::move(root), std::move(divider)});
-  // Indexes of the named items moved by two.
-  for (int* index : {&ItemRestore, &ItemMove, &ItemSize, &ItemMinimize, &ItemMaximize, &ItemClose})
-    if (*index >= 0) *index += 2;
+  Items.push_back(std::move(divider));
+}
+
+bool TsSystemMenu::ItemsMayBeStale() const {
+  return ExtItemsCount > 0 || FHasOwnItems || FOwner->MakeSkinMenu || !FOwner->SysSubMenu.PopupMenu.empty();
 }
 
 void TsSystemMenu::UpdateItems(bool full) {
@@ -258,8 +256,7 @@ void TsSystemMenu::Popup(int x, int y) {
 void TsSystemMenu::ItemClick(UINT command) {
   const TacSysMenuItem* found = FindItem(Items, command);
   if (!found || !found->Enabled) return;
-  const bool own = command >= acFirstOwnCommand && command < 0xF000 && found->Name.rfind("acExt", 0) != 0;
-  if (own) {
+  if (found->Own) {
     const std::function<void()> handler = found->OnClick;  // may rebuild the items
     if (handler) handler();
     return;

@@ -22,7 +22,9 @@ struct TacSysMenuItem {
   bool Checked = false;
   bool Radio = false;
   bool Break = false;  // starts a new column
-  // Our own items run this instead of posting a system command.
+  // Our own items (copies and skin items) run OnClick instead of posting a
+  // system command.
+  bool Own = false;
   std::function<void()> OnClick;
   std::vector<TacSysMenuItem> Items;  // a sub-menu
 };
@@ -84,8 +86,9 @@ public:
 
   void Generate();
   void UpdateItems(bool full = false);
-  // "Available skins" first, one radio item per skin, when the provider asks.
-  void MakeSkinItems();
+  // Whether items built earlier may no longer match: foreign or own items
+  // were copied, or the provider asks for own items.
+  bool ItemsMayBeStale() const;
   void UpdateGlyphs() {}
   // Shows the items at a screen point; a choice posts its command to the form.
   void Popup(int x, int y);
@@ -103,5 +106,8 @@ public:
 private:
   HWND Wnd() const;
   void AddSubMenu(TacItemPosition position);
+  // "Available skins" with one radio item per skin, then a separator.
+  void MakeSkinItems();
   UINT FNextCommand = acFirstOwnCommand;
+  bool FHasOwnItems = false;
 };

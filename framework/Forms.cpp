@@ -892,13 +892,8 @@ void THintWindow::ActivateHint(TPoint at, const String& text) {
   }();
   if (!registered) return;
   const std::wstring wide = ToWide(text);
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, HintFont());
-  RECT r{0, 0, 0, 0};
-  DrawTextW(dc, wide.c_str(), int(wide.size()), &r, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  int w = r.right + 8, h = r.bottom + 4;
+  const SIZE size = SingleLineTextSize(HintFont(), wide);
+  const int w = int(size.cx) + 8, h = int(size.cy) + 4;
   // Kept inside the work area of the point's monitor.
   MONITORINFO mi{};
   mi.cbSize = sizeof(mi);

@@ -228,7 +228,6 @@ public:
   void ActivateHint(TPoint at, const String& text);
   void ReleaseHandle();
   bool Showing() const;
-  HWND Handle() const { return FHandle; }
   const String& Text() const { return FText; }
 
 private:

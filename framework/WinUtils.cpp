@@ -37,6 +37,17 @@ String ExeFileName() {
 
 String ExeFilePath() { return ExtractFilePath(ExeFileName()); }
 
+SIZE SingleLineTextSize(HFONT font, std::wstring_view text) {
+  if (text.empty()) return SIZE{0, 0};
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  RECT r{0, 0, 0, 0};
+  DrawTextW(dc, text.data(), int(text.size()), &r, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return SIZE{r.right, r.bottom};
+}
+
 String SysErrorMessage(DWORD code) {
   wchar_t* text = nullptr;
   DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,

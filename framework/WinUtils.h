@@ -26,6 +26,9 @@ String ExeFilePath();
 // The message of the last Win32 error, for exception texts.
 String SysErrorMessage(DWORD code);
 
+// Width and height of one line of text in a font, measured on the screen.
+SIZE SingleLineTextSize(HFONT font, std::wstring_view text);
+
 // GDI objects that went through TGdiHandle: created, deleted, and deletes the
 // system refused (it refuses to delete an object still selected into a DC).
 struct TGdiCounters {
