@@ -253,6 +253,17 @@ void TacFrameLayout::CalcItems() {
     if (w <= 0) w = DefaultButtonSize;
     LayoutButton(u.Data, u.Visible, right, std::max(u.GlyphWidth + 2, w), height, topMargin);
   }
+  TitleBarRect = TRect();
+  if (HasTitleBar) {
+    int leftmost = CaptionWidth() - (sd ? sd->BIRightMargin : 0) - frame;
+    auto take = [&](const TsCaptionButton& b) {
+      if (!b.Rect.IsEmpty()) leftmost = std::min(leftmost, b.Rect.Left);
+    };
+    for (const TsCaptionButton* b : {&ButtonClose, &ButtonMax, &ButtonMin, &ButtonHelp}) take(*b);
+    for (const TacUserButton& u : UserButtons) take(u.Data);
+    const int barLeft = FIconRect.Right + (IconVisible() ? 6 : 0);
+    if (leftmost - 6 > barLeft) TitleBarRect = Rect(barLeft, frame, leftmost - 6, frame + CaptionHeight());
+  }
 }
 
 int TacFrameLayout::ButtonsAreaWidth() const {

@@ -111,6 +111,7 @@ public:
   String SkinSection = "FORM";  // SkinData.SkinSection
   String TitleSkin;             // empty means "FORMTITLE"
   std::vector<TacUserButton> UserButtons;
+  bool HasTitleBar = false;     // a title-bar component lays out the middle of the title
 
   // Section indexes; call after a skin (re)load or a section change.
   void UpdateIndexes();
@@ -186,6 +187,9 @@ public:
   int VCenter = 0;
   TRect FIconRect;
   int FHeaderHeight = 0;
+  // The title bar's rectangle: from the icon to 6 pixels short of the
+  // leftmost caption button, over the caption; empty without a title bar.
+  TRect TitleBarRect;
 
   // The grip image's rectangle at the bottom-right inside the frame when a
   // grip is drawn (gmRightBottom, sizeable, not maximised); empty otherwise.

@@ -111,6 +111,10 @@ TacCaptionTextLayout CalcCaptionText(const TacFrameLayout& layout) {
   int left = layout.FrameWidth() + (layout.IconVisible() ? layout.IconWidth() : 0) +
              (sm ? sm->CommonSkinData.BILeftMargin : 0) + 4 + (layout.CaptionSkinIndex() >= 0 ? 2 : 0);
   int right = layout.CacheSize().X - layout.ButtonsAreaWidth() - 12;
+  if (layout.HasTitleBar) {
+    left = layout.TitleBarRect.Left + 8;
+    right = std::min(right, layout.TitleBarRect.Right - 8);
+  }
   if (right <= left) return t;
   const int areaRight = right;
   const int tw = wnd.ShowMainCaption ? std::max(wnd.CaptionTextWidth, 0) : 0;

@@ -47,7 +47,41 @@ TsSkinProvider* TsSkinProvider::CreateRT(TCustomForm* form) {
   auto* p = new TsSkinProvider(form);
   p->RTInit = !p->RTEmpty;
   p->FRunTime = true;
+  for (int i = 0; i < form->ComponentCount() && !p->RTEmpty; ++i)
+    if (auto* bar = dynamic_cast<TsTitleBar*>(form->Components(i))) {
+      p->SetTitleBar(bar);
+      break;
+    }
   return p;
+}
+
+TsTitleBar::TsTitleBar(TComponent* owner) : TComponent(owner) {
+  if (TsSkinProvider* p = ProviderOf(dynamic_cast<TCustomForm*>(owner)); p && !p->TitleBar()) p->SetTitleBar(this);
+}
+
+void TsSkinProvider::SetTitleBar(TsTitleBar* value) {
+  if (value == FTitleBar) return;
+  if (FTitleBar) RemoveFreeNotification(FTitleBar);
+  FTitleBar = value;
+  if (FTitleBar) FreeNotification(FTitleBar);
+  UpdateTitleBar();
+}
+
+void TsSkinProvider::UpdateTitleBar() {
+  FLayout.HasTitleBar = FTitleBar != nullptr;
+  if (!RTEmpty && FSkinData && Form && Form->HandleAllocated() && !Form->IsDestroying()) UpdateTitle();
+}
+
+void TsSkinProvider::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == TOperation::opRemove && component == FTitleBar) {
+    FTitleBar = nullptr;
+    UpdateTitleBar();
+  }
+}
+
+TacResizeMode TsSkinProvider::ResizeMode() const {
+  return FResizeMode == TacResizeMode::rmBorder && acCompositionEnabled() ? TacResizeMode::rmStandard : FResizeMode;
 }
 
 void TsSkinProvider::Init(TCustomForm* form) {
@@ -196,6 +230,7 @@ void TsSkinProvider::FillWnd() {
   FLayout.Skin = sm;
   FLayout.SkinSection = FSkinData->SkinSection();
   FLayout.TitleSkin = TitleSkin;
+  FLayout.HasTitleBar = FTitleBar != nullptr;
   w.BorderStyle = TacBorderStyle(int(Form->BorderStyle()));
   const auto bi = Form->BorderIcons();
   w.BorderIcons = {bi.Contains(biSystemMenu), bi.Contains(biMinimize), bi.Contains(biMaximize), bi.Contains(biHelp)};
@@ -959,7 +994,13 @@ void AutoSkinForm(TsSkinManager* manager, HWND wnd) {
 
 }  // namespace
 
-void InstallFormSkinning() { acAutoSkinForm = AutoSkinForm; }
+void InstallFormSkinning() {
+  acAutoSkinForm = AutoSkinForm;
+  acAfterFormAnimation = [](HWND wnd, TacAnimEvent animType) {
+    if (auto* form = dynamic_cast<TCustomForm*>(FindControl(wnd)))
+      if (TsSkinProvider* p = ProviderOf(form); p && p->OnAfterAnimation) p->OnAfterAnimation(p, animType);
+  };
+}
 
 TsSkinProvider* ProviderOf(TCustomForm* form) {
   if (!form) return nullptr;

@@ -8,6 +8,7 @@
 #include "paint/sCommonData.h"
 #include "skin/sSkinManager.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -89,6 +90,20 @@ struct TacTitleIcon {
   bool Visible = true;
 };
 
+enum class TacResizeMode { rmStandard, rmBorder };
+using TacAnimEventHandler = std::function<void(TObject* sender, TacAnimEvent animType)>;
+using TacHitTestEvent = std::function<void(TMessage& msg)>;
+// Starts with canBeAdded true; may veto or choose the section.
+using TacSkinItemEvent = std::function<void(TObject* item, bool& canBeAdded, String& skinSection)>;
+
+// A component on the form that lays out extra items in the middle of the
+// title. This program shows none; the bar only narrows the caption text.
+class TsTitleBar : public TComponent {
+public:
+  // Joins the form's provider when it has no title bar yet.
+  explicit TsTitleBar(TComponent* owner);
+};
+
 class TsSkinProvider : public TComponent {
 public:
   // owner must be a form.
@@ -108,6 +123,11 @@ public:
   void SetDrawNonClientArea(bool value);
   TacGripMode GripMode = TacGripMode::gmNone;
   bool MakeSkinMenu = false;
+  String MenuLineSkin;  // empty means "MENULINE"
+  String MenuLineSection() const { return MenuLineSkin.empty() ? String("MENULINE") : MenuLineSkin; }
+  // rmBorder gives way to rmStandard while desktop composition is on.
+  TacResizeMode ResizeMode() const;
+  void SetResizeMode(TacResizeMode value) { FResizeMode = value; }
   TacSysSubMenu SysSubMenu;
   bool ScreenSnap = false;
   int SnapBuffer = 10;
@@ -119,6 +139,17 @@ public:
   TacAddedTitle AddedTitle;
   TacTitleIcon TitleIcon;
   void UpdateTitle();
+  TsTitleBar* TitleBar() const { return FTitleBar; }
+  void SetTitleBar(TsTitleBar* value);
+  // Lays the title out again around the title bar (or without one).
+  void UpdateTitleBar();
+  // After a show, hide or skin-change animation of the form.
+  TacAnimEventHandler OnAfterAnimation;
+  // Asked first by the hit test of an extended-border window; a non-zero
+  // Result is used. This program makes no such window.
+  TacHitTestEvent OnExtHitTest;
+  // Asked for each child control before an adapter skins it.
+  TacSkinItemEvent OnSkinItem;
   TsCommonData* SkinData() const { return FSkinData.get(); }
 
   // ---- state
@@ -181,6 +212,7 @@ public:
 
 protected:
   void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
 
 private:
   void Init(TCustomForm* form);
@@ -204,6 +236,8 @@ private:
 
   std::unique_ptr<TsCommonData> FSkinData;
   bool FDrawNonClientArea = true;
+  TacResizeMode FResizeMode = TacResizeMode::rmStandard;
+  TsTitleBar* FTitleBar = nullptr;
   bool FRunTime = false;
   int FLinkId = 0;
   bool FSysMenuRemoved = false;

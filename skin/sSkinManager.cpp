@@ -451,6 +451,7 @@ void TsSkinManager::SetActiveGraphControl(TControl* value) {
 // ---- the window-creation hook
 
 TacAutoSkinFormFunc acAutoSkinForm = nullptr;
+TacAfterFormAnimationFunc acAfterFormAnimation = nullptr;
 
 LRESULT CALLBACK TsSkinManager::CBTProc(int code, WPARAM wParam, LPARAM lParam) {
   // Others hear of it first; an activation may still be refused there.
@@ -663,6 +664,8 @@ void TsSkinManager::UnlockForms(bool animate) {
       acPlaySkinFade(wnd, AnimEffects.SkinChanging.Time, AnimEffects.SkinChanging.Mode, alpha);
     }
     RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    if (animate && AnimEffects.SkinChanging.Active && acAfterFormAnimation && IsWindow(wnd))
+      acAfterFormAnimation(wnd, TacAnimEvent::aeSkinChanging);
   }
   acAnimSkinChanging = false;
 }

@@ -167,6 +167,10 @@ extern TacMouseAboveQuery acSkinLinkMouseAbove;
 // sees activated its automatic form provider. Nil = forms stay unskinned.
 using TacAutoSkinFormFunc = void (*)(TsSkinManager* manager, HWND wnd);
 extern TacAutoSkinFormFunc acAutoSkinForm;
+// Tells a form's provider that an animation of the form ended.
+enum class TacAnimEvent { aeShowing, aeHiding, aeSkinChanging };
+using TacAfterFormAnimationFunc = void (*)(HWND form, TacAnimEvent animType);
+extern TacAfterFormAnimationFunc acAfterFormAnimation;
 
 // ---- the manager
 

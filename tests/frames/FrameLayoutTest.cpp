@@ -315,6 +315,32 @@ TEST(CaptionText, NothingWhenButtonsReachTheIconOrThereIsNoCaption) {
   EXPECT_FALSE(CalcCaptionText(l).Draw);
 }
 
+TEST(CaptionText, TitleBarRunsFromTheIconToTheButtonsAndNarrowsTheText) {
+  for (int width : {400, 60}) {
+    SCOPED_TRACE(width);
+    TacFrameLayout l = ColorDialog(width);
+    l.HasTitleBar = true;
+    l.Wnd.CaptionTextWidth = 30;
+    l.Wnd.CaptionTextHeight = 13;
+    l.Wnd.CaptionAlignment = TacAlignment::taLeftJustify;
+    l.CalcItems();
+    int leftmost = l.CaptionWidth();
+    for (const TsCaptionButton* b : {&l.ButtonClose, &l.ButtonMax, &l.ButtonMin, &l.ButtonHelp})
+      if (!b->Rect.IsEmpty()) leftmost = std::min(leftmost, b->Rect.Left);
+    const TacCaptionTextLayout t = CalcCaptionText(l);
+    if (width == 60) {
+      EXPECT_TRUE(l.TitleBarRect.IsEmpty());
+      EXPECT_FALSE(t.Draw);
+      continue;
+    }
+    EXPECT_EQ(l.TitleBarRect, Rect(l.FIconRect.Right, l.FrameWidth(), leftmost - 6, l.FrameWidth() + l.CaptionHeight()));
+    EXPECT_EQ(t.Text.Left, l.TitleBarRect.Left + 8);
+    l.HasTitleBar = false;
+    l.CalcItems();
+    EXPECT_TRUE(l.TitleBarRect.IsEmpty());
+  }
+}
+
 TEST(CaptionText, GlowAndColoursFollowThePaintState) {
   TacFrameLayout l = ColorDialog();
   l.Wnd.CaptionTextWidth = 30;

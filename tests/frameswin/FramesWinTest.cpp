@@ -774,6 +774,48 @@ TEST_F(Frames, AddedTitleAndTitleIconShowInTheCaption) {
   BigProvider->UpdateTitle();
 }
 
+TEST_F(Frames, TitleBarResizeModeAndAnimationHooks) {
+  Activate(Big);
+  auto* bar = new TsTitleBar(Big);
+  EXPECT_EQ(BigProvider->TitleBar(), bar);
+  Pump(50);
+  const TacFrameLayout& l = BigProvider->FLayout;
+  ASSERT_FALSE(l.TitleBarRect.IsEmpty());
+  EXPECT_EQ(l.TitleBarRect.Right, l.ButtonMin.Rect.Left - 6);
+  EXPECT_EQ(CalcCaptionText(l).Text.Left, l.TitleBarRect.Left + 8);
+  bar->Free();
+  EXPECT_EQ(BigProvider->TitleBar(), nullptr);
+  EXPECT_FALSE(BigProvider->FLayout.HasTitleBar);
+
+  BigProvider->SetResizeMode(TacResizeMode::rmBorder);
+  EXPECT_EQ(BigProvider->ResizeMode(), TacResizeMode::rmBorder);
+  const TacDwmApi saved = acDwm();
+  acDwm().IsCompositionEnabled = [](BOOL* on) -> HRESULT {
+    *on = TRUE;
+    return S_OK;
+  };
+  EXPECT_EQ(BigProvider->ResizeMode(), TacResizeMode::rmStandard);
+  acDwm() = saved;
+  BigProvider->SetResizeMode(TacResizeMode::rmStandard);
+  EXPECT_EQ(BigProvider->MenuLineSection(), "MENULINE");
+
+  // A skin change with its animation ends in the provider's event.
+  const TacSkinFadeFunc fade = acPlaySkinFade;
+  acPlaySkinFade = [](HWND, int, TacAnimType, uint8_t) {};
+  std::vector<TacAnimEvent> events;
+  BigProvider->OnAfterAnimation = [&](TObject* sender, TacAnimEvent e) {
+    EXPECT_EQ(sender, BigProvider);
+    events.push_back(e);
+  };
+  const bool animated = Manager->AnimEffects.SkinChanging.Active;
+  Manager->AnimEffects.SkinChanging.Active = true;
+  Manager->SetSkinName("AlterMetro (internal)");
+  Manager->AnimEffects.SkinChanging.Active = animated;
+  acPlaySkinFade = fade;
+  BigProvider->OnAfterAnimation = nullptr;
+  EXPECT_EQ(events, std::vector<TacAnimEvent>{TacAnimEvent::aeSkinChanging});
+}
+
 // Last: the provider goes and the form keeps a working system frame.
 TEST_F(Frames, ZDestroyedProviderLeavesAWorkingSystemFrame) {
   TsSkinProvider* p = ToolProvider();
