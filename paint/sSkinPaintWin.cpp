@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -47,6 +48,13 @@ public:
     GdiFlush();
     return TPixelView(FBits, FW, FH, FW);
   }
+  // The top-left w x h of the picture.
+  TPixelView View(int w, int h) const {
+    GdiFlush();
+    return w <= FW && h <= FH ? TPixelView(FBits, w, h, FW) : TPixelView();
+  }
+  int Width() const { return FW; }
+  int Height() const { return FH; }
 
 private:
   int FW, FH;
@@ -54,6 +62,31 @@ private:
   HDC FDC = nullptr;
   HGDIOBJ FOld = nullptr;
   uint32_t* FBits = nullptr;
+};
+
+// Strings are drawn again and again at the sizes of a few controls: one
+// picture kept per thread, grown when needed, spares a bitmap and a DC per
+// string. Large requests get their own and leave it.
+class TTextScratch {
+public:
+  TDibDC* Get(int w, int h) {
+    if (w <= 0 || h <= 0) return nullptr;
+    if (int64_t(w) * h > MaxKept) {
+      FLarge = std::make_unique<TDibDC>(w, h);
+      return FLarge->Ok() ? FLarge.get() : nullptr;
+    }
+    if (!FKept || FKept->Width() < w || FKept->Height() < h) {
+      const int kw = std::max(w, FKept ? FKept->Width() : 0), kh = std::max(h, FKept ? FKept->Height() : 0);
+      FKept.reset();
+      FKept = std::make_unique<TDibDC>(kw, kh);
+    }
+    return FKept->Ok() ? FKept.get() : nullptr;
+  }
+  void Release() { FLarge.reset(); }
+
+private:
+  static constexpr int64_t MaxKept = 1024 * 128;
+  std::unique_ptr<TDibDC> FKept, FLarge;
 };
 
 using TGradientFillFunc = BOOL(WINAPI*)(HDC, PTRIVERTEX, ULONG, PVOID, ULONG, ULONG);
@@ -229,23 +262,27 @@ bool PaintGradientTriangles(const TPixelView& bmp, const TRect& r, const TsGradA
 void RenderTextBlack(const TPixelView& bmp, const TRect& rect, const String& text, TFont* font, UINT flags) {
   const TRect c = ClipRectToView(rect, bmp);
   if (c.IsEmpty() || text.empty()) return;
-  TDibDC temp(rect.Width(), rect.Height());
-  if (!temp.Ok()) return;
-  TPixelView t = temp.View();
-  FillPixels(t.Bits, size_t(t.Width) * size_t(t.Height), 0x00FFFFFF);
-  HGDIOBJ oldFont = SelectObject(temp.DC(), font ? HGDIOBJ(font->Handle()) : GetStockObject(DEFAULT_GUI_FONT));
-  SetTextColor(temp.DC(), RGB(0, 0, 0));
-  SetBkMode(temp.DC(), TRANSPARENT);
+  static thread_local TTextScratch scratch;
+  TDibDC* temp = scratch.Get(rect.Width(), rect.Height());
+  if (!temp) return;
+  TPixelView t = temp->View(rect.Width(), rect.Height());
+  for (int y = 0; y < t.Height; ++y) FillPixels(t.Row(y), size_t(t.Width), 0x00FFFFFF);
+  const HDC dc = temp->DC();
+  HGDIOBJ oldFont = SelectObject(dc, font ? HGDIOBJ(font->Handle()) : GetStockObject(DEFAULT_GUI_FONT));
+  SetTextColor(dc, RGB(0, 0, 0));
+  SetBkMode(dc, TRANSPARENT);
   const std::wstring wide = ToWide(text);
+  // Ink past the rectangle lands outside the part read back.
   RECT rc{0, 0, rect.Width(), rect.Height()};
-  DrawTextW(temp.DC(), wide.c_str(), int(wide.size()), &rc, flags);
-  SelectObject(temp.DC(), oldFont);
-  t = temp.View();
+  DrawTextW(dc, wide.c_str(), int(wide.size()), &rc, flags);
+  SelectObject(dc, oldFont);
+  t = temp->View(rect.Width(), rect.Height());
   for (int y = c.Top; y < c.Bottom; ++y) {
     const uint32_t* s = t.Row(y - rect.Top) + (c.Left - rect.Left);
     uint32_t* d = bmp.Row(y) + c.Left;
     for (int x = 0; x < c.Width(); ++x) d[x] = (d[x] & 0xFF000000u) | RgbOf(s[x]);
   }
+  scratch.Release();
 }
 
 void WriteText32(TBitmap* bmp, const String& text, bool enabled, TsSkinManager* sm, bool state, int skinIndex,

@@ -359,6 +359,33 @@ TEST_F(PaintWin, WriteText32ColoursOnlyWhatTheTextCovers) {
   EXPECT_GT(pure, 0);
 }
 
+TEST_F(PaintWin, TextComesOutTheSameWhateverWasDrawnBefore) {
+  TFont font;
+  auto after = [&](const char* before) {
+    auto big = CreateCacheBitmap(160, 40);
+    FillPixels(PixelView(*big).Bits, 160 * 40, 0x00FFFFFF);
+    WriteText32(big.get(), before, true, nullptr, false, -1, DT_LEFT | DT_TOP | DT_SINGLELINE, Rect(0, 0, 160, 40), &font);
+    auto bmp = CreateCacheBitmap(40, 20);
+    FillPixels(PixelView(*bmp).Bits, 800, 0x00FFFFFF);
+    // Wider than its rectangle and unclipped.
+    WriteText32(bmp.get(), "W.W", true, nullptr, false, -1, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOCLIP,
+                Rect(2, 2, 12, 18), &font);
+    const TPixelView v = PixelView(*bmp);
+    return std::vector<uint32_t>(v.Bits, v.Bits + 800);
+  };
+  const std::vector<uint32_t> first = after("WWWWWWWWWWWW");
+  EXPECT_EQ(after("iiiiiiiiiiiiiiiiii"), first);
+  int outside = 0, ink = 0;
+  for (int i = 0; i < 800; ++i) {
+    const int x = i % 40, y = i / 40;
+    const bool in = x >= 2 && x < 12 && y >= 2 && y < 18;
+    (in ? ink : outside) += first[size_t(i)] != 0x00FFFFFFu;
+  }
+  EXPECT_EQ(outside, 0);
+  EXPECT_GT(ink, 0);
+  EXPECT_LT(ink, 120);  // of 160: letters, not a filled box
+}
+
 TEST_F(PaintWin, TextGlowColoursAroundTheTextOnly) {
   auto bmp = CreateCacheBitmap(60, 40);
   const TPixelView v = PixelView(*bmp);
