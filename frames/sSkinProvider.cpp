@@ -268,7 +268,9 @@ void TsSkinProvider::FillWnd() {
   const TRect wr = WindowRectNow();
   w.Width = wr.Width();
   w.Height = wr.Height();
-  const int ox = OffsetX(), oy = OffsetY();
+  POINT origin{0, 0};
+  ClientToScreen(wnd, &origin);
+  const int ox = origin.x - wr.Left, oy = origin.y - wr.Top;
   RECT cr{};
   GetClientRect(wnd, &cr);
   w.ClientRect = Rect(ox, oy, ox + cr.right, oy + cr.bottom);
@@ -291,11 +293,16 @@ void TsSkinProvider::FillWnd() {
     NONCLIENTMETRICSW ncm{};
     ncm.cbSize = sizeof(ncm);
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);
-    FCaptionFont.SetHandle(CreateFontIndirectW(&ncm.lfCaptionFont));
+    // The font only describes the caption font; the handle made for it goes.
+    if (HFONT font = CreateFontIndirectW(&ncm.lfCaptionFont)) {
+      FCaptionFont.SetHandle(font);
+      DeleteObject(font);
+    }
     FCaptionFontSet = true;
   }
   // The added title, measured in its own font each time (its font may change).
-  w.AddedTextWidth = int(SingleLineTextSize(AddedTitle.Font.Handle(), ToWide(AddedTitle.Text)).cx);
+  w.AddedTextWidth =
+      AddedTitle.Text.empty() ? 0 : int(SingleLineTextSize(AddedTitle.Font.Handle(), ToWide(AddedTitle.Text)).cx);
   const String caption = Form->Caption();
   if (caption == FMeasuredCaption) return;
   FMeasuredCaption = caption;
@@ -769,13 +776,22 @@ void TsSkinProvider::NewWndProc(TMessage& m) {
       return;
     case WM_ERASEBKGND:
       if (!DrawClientArea || !Form->Showing()) break;
+      if (FInBeginPaint) {
+        m.Result = 1;  // the paint that asked copies the same background next
+        return;
+      }
       EraseClient(m);
       return;
     case WM_PAINT:
       if (!DrawClientArea || !Form->Showing()) break;
       {
         PAINTSTRUCT ps;
-        HDC dc = m.WParam ? HDC(m.WParam) : BeginPaint(Form->Handle(), &ps);
+        HDC dc = HDC(m.WParam);
+        if (!dc) {
+          FInBeginPaint = true;
+          dc = BeginPaint(Form->Handle(), &ps);
+          FInBeginPaint = false;
+        }
         PaintClient(dc);
         if (!m.WParam) EndPaint(Form->Handle(), &ps);
       }

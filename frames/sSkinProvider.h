@@ -241,6 +241,7 @@ private:
   bool FRunTime = false;
   int FLinkId = 0;
   bool FSysMenuRemoved = false;
+  bool FInBeginPaint = false;
   std::vector<TRect> FArOR;
   std::vector<TRect> FAppliedRgn;
   bool FRegionSet = false;

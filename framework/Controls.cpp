@@ -712,6 +712,7 @@ void TWinControl::CreateWnd() {
   ControlState.Exclude(csCreating);
   if (!FHandle) throw EOutOfResources("Error creating window: " + SysErrorMessage(GetLastError()));
   Perform(WM_SETFONT, reinterpret_cast<WPARAM>(FFont->Handle()), FALSE);
+  FFontSent = FFont->HandleGeneration();
   for (TControl* c : std::vector<TControl*>(FControls))
     if (auto* w = dynamic_cast<TWinControl*>(c); w && w->FVisible) w->HandleNeeded();
 }
@@ -1271,7 +1272,17 @@ void TWinControl::WndProc(TMessage& m) {
       Invalidate();
       break;
     case CM_FONTCHANGED:
-      if (FHandle) Perform(WM_SETFONT, reinterpret_cast<WPARAM>(FFont->Handle()), TRUE);
+      if (FHandle) {
+        // A colour change keeps the font: the window needs a repaint, not the
+        // font again (a system edit lays its text out anew for each one).
+        const HFONT font = FFont->Handle();
+        if (FFont->HandleGeneration() != FFontSent) {
+          FFontSent = FFont->HandleGeneration();
+          Perform(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        } else {
+          Invalidate();
+        }
+      }
       NotifyControls(CM_PARENTFONTCHANGED);
       break;
     case CM_ENTER:

@@ -323,6 +323,7 @@ protected:
   HWND FHandle = nullptr;
   WNDPROC FDefWndProc = nullptr;
   TBrush* FBrush;
+  uint32_t FFontSent = 0;  // the font generation the window was last given
   bool FTabStop = false;
 
 private:

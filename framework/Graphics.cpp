@@ -73,6 +73,7 @@ HFONT TFont::Handle() {
     LOGFONTW lf = LogFont();
     FHandle.Reset(CreateFontIndirectW(&lf));
     FHandleStale = false;
+    ++FGeneration;
   }
   return FHandle.Get();
 }
@@ -117,10 +118,9 @@ void TFont::SetStyle(TFontStyles value) {
 void TFont::SetColor(TColor value) {
   if (value == FColor) return;
   FColor = value;
-  // The colour is no part of the GDI font: keep the handle.
-  bool stale = FHandleStale;
-  Changed();
-  FHandleStale = stale;
+  // The colour is no part of the GDI font: keep the handle, also for the
+  // listeners that ask for it while told.
+  ChangedKeepingHandle();
 }
 
 void TFont::SetCharset(BYTE value) {

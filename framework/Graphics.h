@@ -58,6 +58,10 @@ protected:
   // Fires OnChange; the handle is recreated on the next Handle() call, after
   // every listener had the chance to deselect the old one.
   void Changed();
+  // Fires OnChange and keeps the handle (a change outside the GDI object).
+  void ChangedKeepingHandle() {
+    if (OnChange) OnChange(this);
+  }
   bool FHandleStale = true;
 };
 
@@ -73,6 +77,9 @@ public:
   bool Equals(const TFont& other) const;
 
   HFONT Handle();
+  // Changes whenever Handle() makes a new font (0 before the first), so a
+  // window can tell a new font from a colour change.
+  uint32_t HandleGeneration() const { return FGeneration; }
   // Deletes the handle (it must not be selected anywhere); the next Handle() makes a new one.
   void ReleaseHandle() { FHandle.Reset(); }
   // Takes the description of an existing font; the handle itself stays the caller's.
@@ -107,6 +114,7 @@ private:
   TFontQuality FQuality = TFontQuality::fqDefault;
   int FOrientation = 0;
   TFontHandle FHandle;
+  uint32_t FGeneration = 0;
 };
 
 enum class TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };

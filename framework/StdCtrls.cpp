@@ -30,10 +30,21 @@ void TCustomEdit::CreateParams(TCreateParams& p) {
   if (FCharCase == TEditCharCase::ecUpperCase) p.Style |= ES_UPPERCASE;
   if (FCharCase == TEditCharCase::ecLowerCase) p.Style |= ES_LOWERCASE;
   if (!FHideSelection) p.Style |= ES_NOHIDESEL;
+  // The text goes in after the font: the system edit lays its text out at
+  // creation and again for each font.
+  p.Caption.clear();
 }
 
 void TCustomEdit::CreateWnd() {
   TWinControl::CreateWnd();
+  if (!FText.empty()) {
+    // As if created with it: no change notification, no handler of ours.
+    const std::wstring text = ToWide(FText);
+    FSettingInitialText = true;
+    TMessage m{WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), 0};
+    TWinControl::DefaultHandler(m);
+    FSettingInitialText = false;
+  }
   Perform(EM_LIMITTEXT, WPARAM(FMaxLength), 0);
   if (FPasswordChar) Perform(EM_SETPASSWORDCHAR, FPasswordChar, 0);
 }
@@ -138,7 +149,7 @@ void TCustomEdit::Change() {
 
 void TCustomEdit::WndProc(TMessage& m) {
   if (m.Msg == CN_COMMAND) {
-    if (HIWORD(m.WParam) == EN_CHANGE) Change();
+    if (HIWORD(m.WParam) == EN_CHANGE && !FSettingInitialText) Change();
     m.Result = 0;
     return;
   }

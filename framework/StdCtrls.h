@@ -62,6 +62,7 @@ private:
   TAlignment FAlignment = taLeftJustify;
   TEditCharCase FCharCase = TEditCharCase::ecNormal;
   bool FHideSelection = true;
+  bool FSettingInitialText = false;
 };
 
 class TEdit : public TCustomEdit {

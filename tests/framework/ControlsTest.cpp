@@ -545,6 +545,33 @@ TEST(Notifications, ColourAndFontReachChildrenThatFollowTheirParent) {
   EXPECT_FALSE(own->ParentFont());
 }
 
+// The edit gets its text once, after its font, without a change event;
+// a colour change repaints it without giving it the same font again.
+TEST(Notifications, EditTextAndFontReachTheWindowOnce) {
+  TForm form(nullptr);
+  auto* edit = new TEdit(&form);
+  edit->SetParent(&form);
+  edit->SetText("#3C3D3D");
+  int changes = 0, fonts = 0, id = 0;
+  edit->OnChange = [&](TObject*) { ++changes; };
+  id = edit->AttachWindowProc([&](TMessage& m) {
+    fonts += m.Msg == WM_SETFONT;
+    edit->CallPreviousWindowProc(id, m);
+  });
+  wchar_t shown[16] = {};
+  GetWindowTextW(edit->Handle(), shown, 16);
+  EXPECT_STREQ(shown, L"#3C3D3D");
+  EXPECT_EQ(changes, 0);
+  EXPECT_EQ(fonts, 1);
+  edit->Font()->SetColor(clRed);
+  EXPECT_EQ(fonts, 1);
+  edit->Font()->SetSize(14);
+  EXPECT_EQ(fonts, 2);
+  EXPECT_EQ(HFONT(SendMessageW(edit->Handle(), WM_GETFONT, 0, 0)), edit->Font()->Handle());
+  edit->SetText("#000000");
+  EXPECT_EQ(changes, 1);
+}
+
 TEST(Notifications, VisibleAndEnabledChangesReachTheWindow) {
   auto form = ShownForm();
   auto* p = new TProbe(form.get());
