@@ -1,7 +1,7 @@
-// Which vector kernels the pixel routines may use. 256-bit kernels are built
-// where the compiler can switch them on per function and the processor is
-// asked at run time; the Windows build keeps to 128 bits (its compiler does
-// not align the stack for 256-bit spills).
+// Which vector kernels the pixel routines may use. 256- and 512-bit kernels
+// are built where the compiler can switch them on per function and the
+// processor is asked at run time; the Windows build keeps to 128 bits (its
+// compiler does not align the stack for wide spills).
 #pragma once
 
 #if defined(__SSE2__)
@@ -12,7 +12,7 @@
 #define QN_WIDE_KERNELS 1
 #include <immintrin.h>
 #define QN_WIDE __attribute__((target("avx2")))
-#define QN_WIDE_MASKED __attribute__((target("avx2,avx512f,avx512bw,avx512vl")))
+#define QN_WIDE_MASKED __attribute__((target("avx2,avx512f,avx512bw,avx512vl,avx512vbmi")))
 
 #include <cstdlib>
 #include <cstring>
@@ -25,15 +25,51 @@ inline bool HasWideKernels() {
   return has;
 }
 
-// The same 256-bit kernels with mask registers and three-input logic where
-// the processor has them (a select then costs one instruction, not three).
-// QN_KERNELS=avx2 keeps to the plain ones so that the tests cover both.
+// Kernels with 512-bit registers, mask registers, three-input logic and
+// byte permutes where the processor has them: sixteen pixels a step, and the
+// end of a row in the same loop through a masked load and store instead of
+// narrower passes. QN_KERNELS=avx2 keeps to the plain 256-bit ones so that
+// the tests cover both.
 inline bool HasMaskedWideKernels() {
   static const bool has = [] {
     const char* only = std::getenv("QN_KERNELS");
     return HasWideKernels() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-           __builtin_cpu_supports("avx512vl") && !(only && std::strcmp(only, "avx2") == 0);
+           __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi") &&
+           !(only && std::strcmp(only, "avx2") == 0);
   }();
   return has;
+}
+
+// Lanes 0..n - 1 of sixteen, for the last part of a row (0 < n < 16).
+inline __mmask16 FirstLanes(int n) { return __mmask16((1u << n) - 1); }
+
+// Sixteen pixels from p, those outside lanes read as 0.
+QN_WIDE_MASKED inline __m512i Load16(const uint32_t* p, __mmask16 lanes) {
+  __m512i v = lanes == 0xFFFF ? _mm512_loadu_si512(p) : _mm512_maskz_loadu_epi32(lanes, p);
+  // Otherwise the compiler may read the same line again for each use.
+  asm("" : "+v"(v));
+  return v;
+}
+QN_WIDE_MASKED inline void Store16(uint32_t* p, __mmask16 lanes, __m512i v) {
+  if (lanes == 0xFFFF)
+    _mm512_storeu_si512(p, v);
+  else
+    _mm512_mask_storeu_epi32(p, lanes, v);
+}
+
+// Runs step(i, lanes) over pixels 0..n - 1 of a row sixteen at a time, the
+// pieces split on the 64-byte lines of d: a store across two lines costs
+// about twice one within a line, and the pieces at either end are masked.
+template <typename Step>
+QN_WIDE_MASKED inline void EachSixteen(const uint32_t* d, int n, const Step& step) {
+  int i = int((0 - reinterpret_cast<uintptr_t>(d)) >> 2 & 15);
+  if (i >= n) {
+    step(0, FirstLanes(n));
+    return;
+  }
+  if (i) step(0, FirstLanes(i));
+  for (; i + 32 <= n; i += 32) step(i, __mmask16(0xFFFF)), step(i + 16, __mmask16(0xFFFF));
+  if (i + 16 <= n) step(i, __mmask16(0xFFFF)), i += 16;
+  if (i < n) step(i, FirstLanes(n - i));
 }
 #endif

@@ -63,11 +63,46 @@ QN_WIDE_MASKED void FillRows512(uint32_t* p, size_t n, ptrdiff_t stride, int row
     if (i < n) _mm512_storeu_si512(p + n - 16, v);
   }
 }
+// Rows of n >= 16 pixels one right after the other: every store is to one
+// whole 64-byte line, the line where a row ends and the next begins a blend
+// of the two colours. Every row fills the same count of lines and then the
+// next one, which it covers or which the next row's blend writes again: the
+// loop's count stays the same from row to row and no branch depends on
+// where a row ends (a store with a mask of none costs more than a store).
+QN_WIDE_MASKED void FillRunOfRows512(uint32_t* p, size_t n, int rows, const uint32_t* colours) {
+  const size_t lead = (reinterpret_cast<uintptr_t>(p) >> 2) & 15;  // pixels of p's line before p
+  uint32_t* const line = reinterpret_cast<uint32_t*>(reinterpret_cast<uintptr_t>(p) - 4 * lead);
+  const size_t whole = n / 16 - 1;  // lines after the first that every row fills
+  __m512i prev = _mm512_set1_epi32(int32_t(colours[0]));
+  _mm512_mask_storeu_epi32(line, __mmask16(0xFFFFu << lead), prev);
+  size_t lo = lead;  // where row r starts, from line
+  for (int r = 1;; ++r) {
+    // The lines after the one where the row starts.
+    uint32_t* q = line + (lo & ~size_t(15)) + 16;
+    for (size_t k = 0; k < whole; ++k, q += 16) _mm512_store_si512(q, prev);
+    lo += n;
+    if (r == rows) {
+      // The last row's next line only if the row covers it; the end is below.
+      const unsigned covered = unsigned(std::min(int(line + lo - q), 16)) >> 4;
+      _mm512_mask_store_epi32(q, __mmask16(0xFFFFu * covered), prev);
+      break;
+    }
+    _mm512_store_si512(q, prev);
+    const __m512i v = _mm512_set1_epi32(int32_t(colours[r]));
+    _mm512_store_si512(line + (lo & ~size_t(15)), _mm512_mask_blend_epi32(__mmask16(0xFFFFu << (lo & 15)), prev, v));
+    prev = v;
+  }
+  if (lo & 15) _mm512_mask_storeu_epi32(line + (lo & ~size_t(15)), FirstLanes(int(lo & 15)), prev);
+}
 }  // namespace
 #endif
 
 void FillRowsOfColours(uint32_t* p, size_t width, ptrdiff_t stride, int rows, const uint32_t* colours) {
 #if QN_WIDE_KERNELS
+  if (width >= 16 && ptrdiff_t(width) == stride && HasMaskedWideKernels()) {
+    FillRunOfRows512(p, width, rows, colours);
+    return;
+  }
   if (width >= 1 && width <= 4096 && HasMaskedWideKernels()) {
     FillRows512(p, width, stride, rows, colours);
     return;

@@ -9,6 +9,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "paint/acCpuKernels.h"
+
 TacTriangleGradientFunc acTriangleGradient = nullptr;
 
 namespace {
@@ -77,27 +79,31 @@ constexpr int PieceMemoSize = 8;
 thread_local TPieceRows pieceMemo[PieceMemoSize];
 thread_local unsigned pieceMemoNext = 0;
 
+// The colours of lines 0..n of one piece of n <= 256 lines, kept in the memo
+// until PieceMemoSize other pieces have come.
+const uint32_t* PieceRows(TColor c1, TColor c2, int n) {
+  const uint32_t a = ColorToPixel(c1), b = ColorToPixel(c2);
+  for (TPieceRows& k : pieceMemo)
+    if (k.N == n && k.A == a && k.B == b) return k.Rows;
+  TPieceRows* m = &pieceMemo[pieceMemoNext++ % PieceMemoSize];
+  m->N = -1;
+  Interpolate(c1, c2, n, [m](int i, uint32_t p) { m->Rows[i] = p; });
+  m->A = a, m->B = b, m->N = n;
+  return m->Rows;
+}
+
 // The colours of lines 0..n of one piece into out[0..n].
 void PieceColours(TColor c1, TColor c2, int n, uint32_t* out) {
   if (n > 256) {
     Interpolate(c1, c2, n, [out](int i, uint32_t p) { out[i] = p; });
     return;
   }
-  const uint32_t a = ColorToPixel(c1), b = ColorToPixel(c2);
-  TPieceRows* m = nullptr;
-  for (TPieceRows& k : pieceMemo)
-    if (k.N == n && k.A == a && k.B == b) m = &k;
-  if (!m) {
-    m = &pieceMemo[pieceMemoNext++ % PieceMemoSize];
-    m->N = -1;
-    Interpolate(c1, c2, n, [m](int i, uint32_t p) { m->Rows[i] = p; });
-    m->A = a, m->B = b, m->N = n;
-  }
+  const uint32_t* rows = PieceRows(c1, c2, n);
   // Fixed-size blocks: a copy of unknown length becomes a string move, which
   // starts slowly on runs this short.
   int i = 0;
-  for (; i + 8 <= n + 1; i += 8) std::memcpy(out + i, m->Rows + i, 8 * sizeof(uint32_t));
-  for (; i <= n; ++i) out[i] = m->Rows[i];
+  for (; i + 8 <= n + 1; i += 8) std::memcpy(out + i, rows + i, 8 * sizeof(uint32_t));
+  for (; i <= n; ++i) out[i] = rows[i];
 }
 
 void FillRow(const TPixelView& bmp, int y, int left, int right, uint32_t p) {
@@ -107,15 +113,26 @@ void FillRow(const TPixelView& bmp, int y, int left, int right, uint32_t p) {
 // Mode 0 into the clipped rectangle c. The row colours come first, so that
 // the pieces' running values do not wait on the stores; rows of one colour
 // that follow each other in memory are one fill.
-void Vertical(const TPixelView& bmp, const TRect& c, const TsGradArray& pieces) {
-  const int h = c.Height(), last = h - 1;
-  uint32_t local[256];
-  std::vector<uint32_t> heap;
-  uint32_t* colour = local;
-  if (h > 256) {
-    heap.resize(size_t(h));
-    colour = heap.data();
-  }
+// The row colours of whole gradients of a few pieces, kept as the pieces'
+// are: a control repaints the same gradient at the same height again and
+// again, and at its size looking up and copying the pieces costs as much as
+// a fifth of the fill.
+struct TGradientRows {
+  int H = -1, Count = 0;
+  struct {
+    TColor C1, C2;
+    int Percent;
+  } Key[4];
+  bool Painted = false;
+  uint32_t Rows[256];
+};
+constexpr int GradientMemoSize = 4;
+thread_local TGradientRows gradientMemo[GradientMemoSize];
+thread_local unsigned gradientMemoNext = 0;
+
+// The colours of rows 0..h - 1 into colour; false where no piece covers a row.
+bool RowColours(int h, const TsGradArray& pieces, uint32_t* colour) {
+  const int last = h - 1;
   int y = 0;
   bool painted = false;
   for (size_t k = 0; k < pieces.size(); ++k) {
@@ -125,12 +142,57 @@ void Vertical(const TPixelView& bmp, const TRect& c, const TsGradArray& pieces) 
     painted = true;
     y = e;  // the next piece starts on this piece's last row
   }
+  return painted;
+}
+
+const TGradientRows& MemoRowColours(int h, const TsGradArray& pieces) {
+  const int count = int(pieces.size());
+  for (const TGradientRows& g : gradientMemo) {
+    if (g.H != h || g.Count != count) continue;
+    int k = 0;
+    while (k < count && g.Key[k].C1 == pieces[size_t(k)].Color1 && g.Key[k].C2 == pieces[size_t(k)].Color2 &&
+           g.Key[k].Percent == pieces[size_t(k)].Percent)
+      ++k;
+    if (k == count) return g;
+  }
+  TGradientRows& g = gradientMemo[gradientMemoNext++ % GradientMemoSize];
+  g.H = -1;
+  g.Painted = RowColours(h, pieces, g.Rows);
+  for (int k = 0; k < count; ++k)
+    g.Key[k] = {pieces[size_t(k)].Color1, pieces[size_t(k)].Color2, pieces[size_t(k)].Percent};
+  g.H = h, g.Count = count;
+  return g;
+}
+
+void Vertical(const TPixelView& bmp, const TRect& c, const TsGradArray& pieces) {
+  const int h = c.Height();
+  uint32_t local[256];
+  std::vector<uint32_t> heap;
+  const uint32_t* colour = local;
+  bool painted;
+  if (h <= 256 && pieces.size() <= 4) {
+    const TGradientRows& g = MemoRowColours(h, pieces);
+    colour = g.Rows;
+    painted = g.Painted;
+  } else {
+    if (h > 256) heap.resize(size_t(h));
+    uint32_t* out = h > 256 ? heap.data() : local;
+    painted = RowColours(h, pieces, out);
+    colour = out;
+  }
   if (!painted) {
     FillRow(bmp, c.Top, c.Left, c.Right, ColorToPixel(pieces[0].Color1));
     return;
   }
   const size_t w = size_t(c.Width());
-  if (bmp.Stride != c.Width()) {
+#if QN_WIDE_KERNELS
+  // The 512-bit fill of rows that follow each other stores every 64-byte
+  // line once whatever the colours: runs of one colour gain nothing there.
+  const bool oneRun = HasMaskedWideKernels();
+#else
+  const bool oneRun = false;
+#endif
+  if (bmp.Stride != c.Width() || oneRun) {
     FillRowsOfColours(bmp.Row(c.Top) + c.Left, w, bmp.Stride, h, colour);
     return;
   }
@@ -187,10 +249,17 @@ void MixTextureRow(uint32_t* row, int left, int right, int phaseX, const uint32_
   }
 }
 
+// ClipRectToView inline: at the sizes of controls the call and the reload of
+// its result through memory are a good part of a repaint.
+inline TRect ClipToView(const TRect& r, const TPixelView& v) {
+  const TRect c{std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, v.Width), std::min(r.Bottom, v.Height)};
+  return c.IsEmpty() ? TRect{} : c;
+}
+
 }  // namespace
 
 bool PaintGradient(const TPixelView& bmp, const TRect& r, const TsGradArray& pieces) {
-  const TRect c = ClipRectToView(r, bmp);
+  const TRect c = ClipToView(r, bmp);
   if (c.IsEmpty() || pieces.empty()) return false;
   switch (pieces[0].Mode1) {
     case gmVertical:

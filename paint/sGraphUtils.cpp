@@ -136,22 +136,34 @@ QN_WIDE int BlendColorRowWide(uint32_t* px, int n, uint32_t p, uint32_t k, bool 
 // A = ceil(p x 65536 / 100) plus C = ceil(256 x (k x (100 - p) + 50) / 100)
 // has floor(q) as its high byte (checked for every such p, k and v). The
 // alpha goes through as ((a x 256 x 65535) >> 16) + 1.
+struct TColorBlend16 {
+  __m512i AE, CE, AO, CO;
+};
+QN_WIDE_MASKED inline __m512i BlendColor16(__m512i v, const TColorBlend16& w) {
+  // Byte moves as shuffles, which leave the port of the multiplies free.
+  const __m512i up = _mm512_set4_epi32(0x0E800C80, 0x0A800880, 0x06800480, 0x02800080);  // lanes << 8
+  const __m512i down = _mm512_set4_epi32(0x0F0F0D0D, 0x0B0B0909, 0x07070505, 0x03030101);
+  const __m512i e = _mm512_add_epi16(_mm512_mulhi_epu16(_mm512_shuffle_epi8(v, up), w.AE), w.CE);  // blue, red
+  const __m512i o = _mm512_add_epi16(_mm512_mulhi_epu16(_mm512_and_si512(v, _mm512_set1_epi16(int16_t(0xFF00))), w.AO),
+                                     w.CO);  // green, alpha
+  // The even bytes from the high bytes of e.
+  return _mm512_mask_shuffle_epi8(o, __mmask64(0x5555555555555555u), e, down);
+}
 QN_WIDE_MASKED int BlendColorRowWideMasked(uint32_t* px, int n, uint32_t p, uint32_t k) {
   const uint16_t a = uint16_t((p * 65536 + 99) / 100);
   auto bias = [&](int shift) { return uint16_t((256 * (((k >> shift) & 0xFF) * (100 - p) + 50) + 99) / 100); };
   const uint32_t cb = bias(0), cg = bias(8), cr = bias(16);
-  const __m256i ae = _mm256_set1_epi16(int16_t(a)), ce = _mm256_set1_epi32(int32_t(cb | cr << 16));
-  const __m256i ao = _mm256_set1_epi32(int32_t(0xFFFF0000u | a)), co = _mm256_set1_epi32(int32_t(0x00010000u | cg));
-  const __m256i high = _mm256_set1_epi16(int16_t(0xFF00));
-  int x = 0;
-  for (; x + 8 <= n; x += 8) {
-    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(px + x));
-    const __m256i e = _mm256_add_epi16(_mm256_mulhi_epu16(_mm256_slli_epi16(v, 8), ae), ce);  // blue, red
-    const __m256i o = _mm256_add_epi16(_mm256_mulhi_epu16(_mm256_and_si256(v, high), ao), co);  // green, alpha
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(px + x),
-                        _mm256_mask_blend_epi8(__mmask32(0xAAAAAAAAu), _mm256_srli_epi16(e, 8), o));
-  }
-  return x;
+  struct {
+    TColorBlend16 W;
+    uint32_t* Px;
+    QN_WIDE_MASKED void operator()(int i, __mmask16 m) const {
+      Store16(Px + i, m, BlendColor16(Load16(Px + i, m), W));
+    }
+  } step{{_mm512_set1_epi16(int16_t(a)), _mm512_set1_epi32(int32_t(cb | cr << 16)),
+          _mm512_set1_epi32(int32_t(0xFFFF0000u | a)), _mm512_set1_epi32(int32_t(0x00010000u | cg))},
+         px};
+  EachSixteen(px, n, step);
+  return n;
 }
 
 QN_WIDE int BlendRectRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t a) {
@@ -197,6 +209,68 @@ QN_WIDE int BlendRectRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t a) 
   return x;
 }
 
+// The high bytes of the 16-bit lanes of lo and hi, made from the low and
+// high halves of each 128-bit block (the unpacks), back in pixel order.
+QN_WIDE_MASKED inline __m512i HighBytesInOrder(__m512i lo, __m512i hi) {
+  alignas(64) static constexpr uint8_t order[64] = {
+      1,  3,  5,  7,  9,  11, 13, 15, 65,  67,  69,  71,  73,  75,  77,  79,
+      17, 19, 21, 23, 25, 27, 29, 31, 81,  83,  85,  87,  89,  91,  93,  95,
+      33, 35, 37, 39, 41, 43, 45, 47, 97,  99,  101, 103, 105, 107, 109, 111,
+      49, 51, 53, 55, 57, 59, 61, 63, 113, 115, 117, 119, 121, 123, 125, 127};
+  return _mm512_permutex2var_epi8(lo, _mm512_load_si512(order), hi);
+}
+
+// BlendRectRowWide with sixteen pixels a step for a of 2..254. The pairs
+// (d, s) give a x d + (256 - a) x s as there; the result is the high byte
+// of that sum (doubled first when it is made of one half, a even), so one
+// byte permute stands for two shifts and a pack. Alpha bytes keep d.
+template <bool Even>
+struct TRectBlend16 {
+  uint32_t* D;
+  const uint32_t* S;
+  __m512i W1, W2;
+  QN_WIDE_MASKED void operator()(int i, __mmask16 m) const {
+    const __m512i dv = Load16(D + i, m), sv = Load16(S + i, m);
+    const __m512i pl = _mm512_unpacklo_epi8(dv, sv), ph = _mm512_unpackhi_epi8(dv, sv);
+    __m512i lo, hi;
+    if (Even) {
+      lo = _mm512_maddubs_epi16(pl, W1), hi = _mm512_maddubs_epi16(ph, W1);
+      lo = _mm512_add_epi16(lo, lo), hi = _mm512_add_epi16(hi, hi);
+    } else {
+      lo = _mm512_add_epi16(_mm512_maddubs_epi16(pl, W1), _mm512_maddubs_epi16(pl, W2));
+      hi = _mm512_add_epi16(_mm512_maddubs_epi16(ph, W1), _mm512_maddubs_epi16(ph, W2));
+    }
+    const __m512i out = _mm512_mask_blend_epi8(__mmask64(0x8888888888888888u), HighBytesInOrder(lo, hi), dv);
+    Store16(D + i, m, out);
+  }
+};
+// a = 128: (d + s) >> 1, the rounded-up byte mean less the odd bit.
+struct TRectMean16 {
+  uint32_t* D;
+  const uint32_t* S;
+  QN_WIDE_MASKED void operator()(int i, __mmask16 m) const {
+    const __m512i dv = Load16(D + i, m), sv = Load16(S + i, m);
+    // 0x28: (a ^ b) & c.
+    const __m512i odd = _mm512_ternarylogic_epi32(dv, sv, _mm512_set1_epi8(1), 0x28);
+    const __m512i out = _mm512_mask_sub_epi8(dv, __mmask64(0x7777777777777777u), _mm512_avg_epu8(dv, sv), odd);
+    Store16(D + i, m, out);
+  }
+};
+QN_WIDE_MASKED int BlendRectRowWideMasked(uint32_t* d, const uint32_t* s, int n, uint32_t a) {
+  if (a == 128) {
+    EachSixteen(d, n, TRectMean16{d, s});
+    return n;
+  }
+  const uint32_t a1 = a / 2, a2 = a - a1;
+  const __m512i w1 = _mm512_set1_epi16(int16_t(((128 - a1) << 8) | a1));
+  const __m512i w2 = _mm512_set1_epi16(int16_t(((128 - a2) << 8) | a2));
+  if (a1 == a2)
+    EachSixteen(d, n, TRectBlend16<true>{d, s, w1, w2});
+  else
+    EachSixteen(d, n, TRectBlend16<false>{d, s, w1, w2});
+  return n;
+}
+
 // Byte pairs (src, dst) against (100 - f, f): one multiply-add gives
 // s x (100 - f) + d x f; the alpha pair against (0, 100) keeps d.
 QN_WIDE inline __m256i KeyedWeights(uint32_t f) {
@@ -221,17 +295,37 @@ QN_WIDE int BlendKeyedRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t ke
   return x;
 }
 
-// As BlendKeyedRowWide, key pixels left out of the store.
+// As BlendKeyedRowWide sixteen pixels a step, key pixels left out of the store.
+template <bool Ties>
+struct TKeyedBlend16 {
+  uint32_t* D;
+  const uint32_t* S;
+  __m512i Key, W;
+  QN_WIDE_MASKED static __m512i Round100(__m512i n) {
+    const __m512i m = _mm512_set1_epi16(int16_t(41944));
+    if (!Ties) return _mm512_mulhrs_epi16(_mm512_mulhi_epu16(n, m), _mm512_set1_epi16(512));
+    const __m512i a = _mm512_srli_epi16(_mm512_mulhi_epu16(_mm512_add_epi16(n, _mm512_set1_epi16(50)), m), 7);
+    const __m512i b = _mm512_srli_epi16(_mm512_mulhi_epu16(_mm512_add_epi16(n, _mm512_set1_epi16(149)), m), 7);
+    return _mm512_add_epi16(a, b);
+  }
+  QN_WIDE_MASKED void operator()(int i, __mmask16 m) const {
+    const __m512i dv = Load16(D + i, m), sv = Load16(S + i, m);
+    const __m512i lo = Round100(_mm512_maddubs_epi16(_mm512_unpacklo_epi8(sv, dv), W));
+    const __m512i hi = Round100(_mm512_maddubs_epi16(_mm512_unpackhi_epi8(sv, dv), W));
+    _mm512_mask_storeu_epi32(D + i, _mm512_mask_cmpneq_epi32_mask(m, sv, Key), _mm512_packus_epi16(lo, hi));
+  }
+};
 QN_WIDE_MASKED int BlendKeyedRowWideMasked(uint32_t* d, const uint32_t* s, int n, uint32_t key, uint32_t f,
                                            bool ties) {
-  const __m256i vk = _mm256_set1_epi32(int32_t(key)), w = KeyedWeights(f);
-  int x = 0;
-  for (; x + 8 <= n; x += 8) {
-    const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + x));
-    const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + x));
-    _mm256_mask_storeu_epi32(d + x, _mm256_cmpneq_epi32_mask(sv, vk), KeyedEight(dv, sv, w, ties));
-  }
-  return x;
+  const int16_t wc = int16_t((f << 8) | (100 - f)), wa = int16_t(100 << 8);
+  const __m512i w = _mm512_set4_epi32(wa << 16 | uint16_t(wc), wc << 16 | uint16_t(wc), wa << 16 | uint16_t(wc),
+                                      wc << 16 | uint16_t(wc));
+  const __m512i k = _mm512_set1_epi32(int32_t(key));
+  if (ties)
+    EachSixteen(d, n, TKeyedBlend16<true>{d, s, k, w});
+  else
+    EachSixteen(d, n, TKeyedBlend16<false>{d, s, k, w});
+  return n;
 }
 #endif
 
@@ -266,6 +360,32 @@ QN_WIDE void TileRowWide(uint32_t* d, int n, const uint32_t* s, int sw, int sx) 
     sx = 0;
   }
 }
+
+// TileRowWide over the rows of an area with 64-byte copies: row y takes tile
+// row ty, which goes round after sh. A piece shorter than one copy is one
+// masked copy, which the rows of a narrow area or the last pixel of a row
+// after the last whole tile take.
+QN_WIDE_MASKED void TileRows512(uint32_t* d, ptrdiff_t dstStride, int rows, int n, const uint32_t* s,
+                                ptrdiff_t srcStride, int sh, int ty, int sw, int phaseX) {
+  for (int y = 0; y < rows; ++y, d += dstStride, ty = ty + 1 == sh ? 0 : ty + 1) {
+    const uint32_t* tile = s + ty * srcStride;
+    for (int x = 0, sx = phaseX; x < n; sx = 0) {
+      const int k = std::min(sw - sx, n - x);
+      const uint32_t* from = tile + sx;
+      uint32_t* to = d + x;
+      if (k >= 16) {
+        int i = 0;
+        for (; i + 16 <= k; i += 16) _mm512_storeu_si512(to + i, _mm512_loadu_si512(from + i));
+        if (i < k)  // the last sixteen again, overlapping what is done
+          _mm512_storeu_si512(to + k - 16, _mm512_loadu_si512(from + k - 16));
+      } else {
+        const __mmask16 m = FirstLanes(k);
+        _mm512_mask_storeu_epi32(to, m, _mm512_maskz_loadu_epi32(m, from));
+      }
+      x += k;
+    }
+  }
+}
 #endif
 
 // Tiles area (clipped to the view) with srcRect of src, the tile grid
@@ -279,6 +399,14 @@ void TileArea(const TPixelView& dst, const TRect& area, int originX, int originY
   auto mod = [](int v, int m) { v %= m; return v < 0 ? v + m : v; };
   const int phaseX = mod(a.Left - originX, sw);
 #if QN_WIDE_KERNELS
+  // The 64-byte copies win while the area stays in the first-level cache
+  // (32 KB); past it, stores across two lines that are not there cost more
+  // than twice the 32-byte stores on line boundaries of TileRowWide.
+  if (int64_t(a.Width()) * a.Height() <= 8192 && HasMaskedWideKernels()) {
+    TileRows512(dst.Row(a.Top) + a.Left, dst.Stride, a.Height(), a.Width(), src.Row(srcRect.Top) + srcRect.Left,
+                src.Stride, sh, mod(a.Top - originY, sh), sw, phaseX);
+    return;
+  }
   const bool wide = HasWideKernels();
 #endif
   // The tile row follows the destination row without a division per row.
@@ -396,7 +524,7 @@ void BlendBitmapRect(const TPixelView& dst, const TPixelView& src, int alpha, TP
   const uint32_t a = uint32_t(std::clamp(alpha, 0, 255)), na = 256 - a;
   const TRuns runs = Runs(c, dst, src);
 #if QN_WIDE_KERNELS
-  const bool wide = HasWideKernels();
+  const bool wide = HasWideKernels(), masks = a >= 2 && a <= 254 && HasMaskedWideKernels();
 #endif
   for (int y = 0; y < runs.Rows; ++y) {
     uint32_t* d = dst.Row(c.DstY + y) + c.DstX;
@@ -404,7 +532,10 @@ void BlendBitmapRect(const TPixelView& dst, const TPixelView& src, int alpha, TP
     const int n = runs.Length;
     int x = 0;
 #if QN_WIDE_KERNELS
-    if (wide) x = BlendRectRowWide(d, s, n, a);
+    if (masks)
+      x = BlendRectRowWideMasked(d, s, n, a);
+    else if (wide)
+      x = BlendRectRowWide(d, s, n, a);
 #endif
 #if defined(__SSE2__)
     {

@@ -50,22 +50,38 @@ QN_WIDE int MaskedRowWide(uint32_t* d, const uint32_t* s, const uint32_t* m, int
   return i;
 }
 
-// As MaskedRowWide: the bytes put together by two three-input operations,
-// key pixels left out of the store.
-QN_WIDE_MASKED int MaskedRowWideMasked(uint32_t* d, const uint32_t* s, const uint32_t* m, int n) {
-  const __m256i green = _mm256_set1_epi32(0x0000FF00), alpha = _mm256_set1_epi32(int32_t(0xFF000000));
-  const __m256i key = _mm256_set1_epi32(int32_t(KeyPixel));
-  int i = 0;
-  for (; i + 8 <= n; i += 8) {
-    const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
-    const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
-    __m256i rb, ga;
-    MaskRuleEight(dv, sv, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(m + i)), rb, ga);
-    // 0xF8: a | (b & c).
-    const __m256i out = _mm256_ternarylogic_epi32(_mm256_ternarylogic_epi32(rb, ga, green, 0xF8), dv, alpha, 0xF8);
-    _mm256_mask_storeu_epi32(d + i, _mm256_cmpneq_epi32_mask(sv, key), out);
+// As MaskedRowWide sixteen pixels a step, key pixels left out of the store.
+// The moves by a byte are shuffles, which leave the port of the multiplies
+// free; the high bytes of the blue/red lanes go down by a masked shuffle
+// into the green/alpha result, and the alpha lane is weighed 256 against 0
+// so that it comes out as d.
+struct TMaskedCopy16 {
+  uint32_t* D;
+  const uint32_t *S, *M;
+  QN_WIDE_MASKED void operator()(int i, __mmask16 lanes) const {
+    const __m512i low = _mm512_set1_epi32(0x00FF00FF), high = _mm512_set1_epi32(int32_t(0xFF00FF00));
+    const __m512i up = _mm512_set4_epi32(0x0E800C80, 0x0A800880, 0x06800480, 0x02800080);  // lanes << 8
+    const __m512i down = _mm512_set4_epi32(int32_t(0x800F800D), int32_t(0x800B8009), int32_t(0x80078005),
+                                           int32_t(0x80038001));  // lanes >> 8
+    const __m512i dv = Load16(D + i, lanes), sv = Load16(S + i, lanes), mv = Load16(M + i, lanes);
+    const __m512i rb = _mm512_add_epi16(
+        _mm512_mullo_epi16(_mm512_sub_epi16(_mm512_and_si512(dv, low), _mm512_and_si512(sv, low)),
+                           _mm512_and_si512(mv, low)),
+        _mm512_shuffle_epi8(sv, up));
+    // 0xF8: a | (b & c); the alpha lane of the mask becomes 256.
+    const __m512i mo = _mm512_ternarylogic_epi32(_mm512_set1_epi32(0x01000000), _mm512_shuffle_epi8(mv, down),
+                                                 _mm512_set1_epi32(0x000000FF), 0xF8);
+    const __m512i ga = _mm512_add_epi16(
+        _mm512_mullo_epi16(_mm512_sub_epi16(_mm512_shuffle_epi8(dv, down), _mm512_shuffle_epi8(sv, down)), mo),
+        _mm512_and_si512(sv, high));
+    const __m512i out = _mm512_mask_shuffle_epi8(ga, __mmask64(0x5555555555555555u), rb, down);
+    const __mmask16 store = _mm512_mask_cmpneq_epi32_mask(lanes, sv, _mm512_set1_epi32(int32_t(KeyPixel)));
+    _mm512_mask_storeu_epi32(D + i, store, out);
   }
-  return i;
+};
+QN_WIDE_MASKED int MaskedRowWideMasked(uint32_t* d, const uint32_t* s, const uint32_t* m, int n) {
+  EachSixteen(d, n, TMaskedCopy16{d, s, m});
+  return n;
 }
 #endif
 
