@@ -470,6 +470,7 @@ bool TsSkinProvider::PaintFrameCache() {
       return true;
   }
   FillWnd();
+  FMeasuredNow = true;
   const TPoint size = FLayout.CacheSize();
   if (size.X <= 0 || size.Y <= 0) return false;
   TBitmap& cache = *FSkinData->FCacheBmp;
@@ -496,6 +497,7 @@ void TsSkinProvider::PaintFormOnPaint(HDC dc, TPoint origin) {
 
 void TsSkinProvider::PaintNonClient(HDC dc) {
   if (!FDrawNonClientArea || !Form->HandleAllocated()) return;
+  FMeasuredNow = false;
   if (!PaintFrameCache()) return;
   if (RgnChanged) UpdateRegion();
   if (dc) {
@@ -550,7 +552,9 @@ void TsSkinProvider::UpdateRegion() {
   RgnChanged = false;
   FPainter.RgnChanged = false;
   const HWND wnd = Form->Handle();
-  FillWnd();
+  // The frame cache's repaint just measured the window.
+  if (!FMeasuredNow) FillWnd();
+  FMeasuredNow = false;
   TacFrameRegion r = ::MakeFrameRegion(FLayout);
   if (r.Keep) return;
   FArOR = r.Cuts;

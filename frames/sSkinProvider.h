@@ -242,6 +242,7 @@ private:
   int FLinkId = 0;
   bool FSysMenuRemoved = false;
   bool FInBeginPaint = false;
+  bool FMeasuredNow = false;  // FillWnd ran in this non-client paint
   std::vector<TRect> FArOR;
   std::vector<TRect> FAppliedRgn;
   bool FRegionSet = false;
