@@ -17,12 +17,14 @@ namespace {
 
 inline uint32_t Channel(uint32_t p, int shift) { return (p >> shift) & 0xFF; }
 
+#if !defined(__SSE2__)
 // Nearest integer, ties to even, of 0 <= v < 2^22: adding 1.5 x 2^23 leaves
 // no fraction bits, and the default rounding mode rounds ties to even.
 inline float RoundHalfEven(float v) {
   constexpr float big = 12582912.0f;
   return (v + big) - big;
 }
+#endif
 
 // The colours of lines 0..n of one piece, emitted in order. The running value
 // is single precision and the step double, as the worked rows of skins expect.

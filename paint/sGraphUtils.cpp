@@ -59,9 +59,6 @@ inline __m128i Round100Lanes(__m128i n, bool ties) {
 #endif
 
 #if QN_WIDE_KERNELS
-QN_WIDE inline __m256i Floor100Wide(__m256i t) {
-  return _mm256_srli_epi16(_mm256_mulhi_epu16(t, _mm256_set1_epi16(int16_t(41944))), 6);
-}
 QN_WIDE inline __m256i Round100Wide(__m256i n, bool ties) {
   if (!ties) {
     // (n + 50) div 100 for n <= 25500: y = (n x 41944) >> 16 is n x 0.64
