@@ -78,17 +78,12 @@ struct TFade16 {
   const uint32_t *From, *To;
   __m512i Weights;
   QN_WIDE_MASKED void operator()(int i, __mmask16 lanes) const {
-    alignas(64) static constexpr uint8_t order[64] = {
-        1,  3,  5,  7,  9,  11, 13, 15, 65,  67,  69,  71,  73,  75,  77,  79,
-        17, 19, 21, 23, 25, 27, 29, 31, 81,  83,  85,  87,  89,  91,  93,  95,
-        33, 35, 37, 39, 41, 43, 45, 47, 97,  99,  101, 103, 105, 107, 109, 111,
-        49, 51, 53, 55, 57, 59, 61, 63, 113, 115, 117, 119, 121, 123, 125, 127};
     const __m512i bias = _mm512_set1_epi8(char(0x80));
     const __m512i o = _mm512_xor_si512(Load16(From + i, lanes), bias);
     const __m512i n = _mm512_xor_si512(Load16(To + i, lanes), bias);
     const __m512i lo = _mm512_maddubs_epi16(Weights, _mm512_unpacklo_epi8(o, n));
     const __m512i hi = _mm512_maddubs_epi16(Weights, _mm512_unpackhi_epi8(o, n));
-    Store16(Dst + i, lanes, _mm512_xor_si512(_mm512_permutex2var_epi8(lo, _mm512_load_si512(order), hi), bias));
+    Store16(Dst + i, lanes, _mm512_xor_si512(HighBytesInOrder(lo, hi), bias));
   }
 };
 QN_WIDE_MASKED size_t Blend512(uint32_t* dst, const uint32_t* from, const uint32_t* to, size_t count, uint32_t wNew) {

@@ -301,8 +301,7 @@ void TsSkinProvider::FillWnd() {
     FCaptionFontSet = true;
   }
   // The added title, measured in its own font each time (its font may change).
-  w.AddedTextWidth =
-      AddedTitle.Text.empty() ? 0 : int(SingleLineTextSize(AddedTitle.Font.Handle(), ToWide(AddedTitle.Text)).cx);
+  w.AddedTextWidth = int(SingleLineTextSize(AddedTitle.Font.Handle(), ToWide(AddedTitle.Text)).cx);
   const String caption = Form->Caption();
   if (caption == FMeasuredCaption) return;
   FMeasuredCaption = caption;

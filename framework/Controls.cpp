@@ -1275,6 +1275,7 @@ void TWinControl::WndProc(TMessage& m) {
       if (FHandle) {
         // A colour change keeps the font: the window needs a repaint, not the
         // font again (a system edit lays its text out anew for each one).
+        // Handle() first: it makes a stale font anew and counts it.
         const HFONT font = FFont->Handle();
         if (FFont->HandleGeneration() != FFontSent) {
           FFontSent = FFont->HandleGeneration();

@@ -119,12 +119,13 @@ void FillRow(const TPixelView& bmp, int y, int left, int right, uint32_t p) {
 // are: a control repaints the same gradient at the same height again and
 // again, and at its size looking up and copying the pieces costs as much as
 // a fifth of the fill.
+constexpr size_t GradientMemoPieces = 4;
 struct TGradientRows {
   int H = -1, Count = 0;
   struct {
     TColor C1, C2;
     int Percent;
-  } Key[4];
+  } Key[GradientMemoPieces];
   bool Painted = false;
   uint32_t Rows[256];
 };
@@ -172,7 +173,7 @@ void Vertical(const TPixelView& bmp, const TRect& c, const TsGradArray& pieces) 
   std::vector<uint32_t> heap;
   const uint32_t* colour = local;
   bool painted;
-  if (h <= 256 && pieces.size() <= 4) {
+  if (h <= 256 && pieces.size() <= GradientMemoPieces) {
     const TGradientRows& g = MemoRowColours(h, pieces);
     colour = g.Rows;
     painted = g.Painted;
@@ -251,17 +252,10 @@ void MixTextureRow(uint32_t* row, int left, int right, int phaseX, const uint32_
   }
 }
 
-// ClipRectToView inline: at the sizes of controls the call and the reload of
-// its result through memory are a good part of a repaint.
-inline TRect ClipToView(const TRect& r, const TPixelView& v) {
-  const TRect c{std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, v.Width), std::min(r.Bottom, v.Height)};
-  return c.IsEmpty() ? TRect{} : c;
-}
-
 }  // namespace
 
 bool PaintGradient(const TPixelView& bmp, const TRect& r, const TsGradArray& pieces) {
-  const TRect c = ClipToView(r, bmp);
+  const TRect c = ClipRectToView(r, bmp);
   if (c.IsEmpty() || pieces.empty()) return false;
   switch (pieces[0].Mode1) {
     case gmVertical:

@@ -138,9 +138,8 @@ struct TColorBlend16 {
 };
 QN_WIDE_MASKED inline __m512i BlendColor16(__m512i v, const TColorBlend16& w) {
   // Byte moves as shuffles, which leave the port of the multiplies free.
-  const __m512i up = _mm512_set4_epi32(0x0E800C80, 0x0A800880, 0x06800480, 0x02800080);  // lanes << 8
   const __m512i down = _mm512_set4_epi32(0x0F0F0D0D, 0x0B0B0909, 0x07070505, 0x03030101);
-  const __m512i e = _mm512_add_epi16(_mm512_mulhi_epu16(_mm512_shuffle_epi8(v, up), w.AE), w.CE);  // blue, red
+  const __m512i e = _mm512_add_epi16(_mm512_mulhi_epu16(LowBytesUp(v), w.AE), w.CE);  // blue, red
   const __m512i o = _mm512_add_epi16(_mm512_mulhi_epu16(_mm512_and_si512(v, _mm512_set1_epi16(int16_t(0xFF00))), w.AO),
                                      w.CO);  // green, alpha
   // The even bytes from the high bytes of e.
@@ -204,17 +203,6 @@ QN_WIDE int BlendRectRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t a) 
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + x), _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), dv, alpha));
   }
   return x;
-}
-
-// The high bytes of the 16-bit lanes of lo and hi, made from the low and
-// high halves of each 128-bit block (the unpacks), back in pixel order.
-QN_WIDE_MASKED inline __m512i HighBytesInOrder(__m512i lo, __m512i hi) {
-  alignas(64) static constexpr uint8_t order[64] = {
-      1,  3,  5,  7,  9,  11, 13, 15, 65,  67,  69,  71,  73,  75,  77,  79,
-      17, 19, 21, 23, 25, 27, 29, 31, 81,  83,  85,  87,  89,  91,  93,  95,
-      33, 35, 37, 39, 41, 43, 45, 47, 97,  99,  101, 103, 105, 107, 109, 111,
-      49, 51, 53, 55, 57, 59, 61, 63, 113, 115, 117, 119, 121, 123, 125, 127};
-  return _mm512_permutex2var_epi8(lo, _mm512_load_si512(order), hi);
 }
 
 // BlendRectRowWide with sixteen pixels a step for a of 2..254. The pairs

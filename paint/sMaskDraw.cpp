@@ -60,14 +60,13 @@ struct TMaskedCopy16 {
   const uint32_t *S, *M;
   QN_WIDE_MASKED void operator()(int i, __mmask16 lanes) const {
     const __m512i low = _mm512_set1_epi32(0x00FF00FF), high = _mm512_set1_epi32(int32_t(0xFF00FF00));
-    const __m512i up = _mm512_set4_epi32(0x0E800C80, 0x0A800880, 0x06800480, 0x02800080);  // lanes << 8
     const __m512i down = _mm512_set4_epi32(int32_t(0x800F800D), int32_t(0x800B8009), int32_t(0x80078005),
                                            int32_t(0x80038001));  // lanes >> 8
     const __m512i dv = Load16(D + i, lanes), sv = Load16(S + i, lanes), mv = Load16(M + i, lanes);
     const __m512i rb = _mm512_add_epi16(
         _mm512_mullo_epi16(_mm512_sub_epi16(_mm512_and_si512(dv, low), _mm512_and_si512(sv, low)),
                            _mm512_and_si512(mv, low)),
-        _mm512_shuffle_epi8(sv, up));
+        LowBytesUp(sv));
     // 0xF8: a | (b & c); the alpha lane of the mask becomes 256.
     const __m512i mo = _mm512_ternarylogic_epi32(_mm512_set1_epi32(0x01000000), _mm512_shuffle_epi8(mv, down),
                                                  _mm512_set1_epi32(0x000000FF), 0xF8);

@@ -33,12 +33,6 @@ TColor SysColor(int index) {
 
 TColor ColorToRGB(TColor color) { return int32_t(color) < 0 ? SysColor(int(color & 0xFF)) : color; }
 
-TRect IntersectRect(const TRect& a, const TRect& b) {
-  TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
-  if (r.IsEmpty()) return TRect{};
-  return r;
-}
-
 TRect OffsetRect(const TRect& r, int dx, int dy) { return TRect{r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy}; }
 
 String Format(const char* fmt, ...) {
