@@ -98,6 +98,7 @@ QN_WIDE_MASKED void FillRunOfRows512(uint32_t* p, size_t n, int rows, const uint
 #endif
 
 void FillRowsOfColours(uint32_t* p, size_t width, ptrdiff_t stride, int rows, const uint32_t* colours) {
+  if (rows <= 0 || width == 0) return;  // the line-by-line fill writes its first line before looking
 #if QN_WIDE_KERNELS
   if (width >= 16 && ptrdiff_t(width) == stride && HasMaskedWideKernels()) {
     FillRunOfRows512(p, width, rows, colours);

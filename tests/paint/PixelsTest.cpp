@@ -101,6 +101,26 @@ TEST(PaintFill, RunsOfEveryLength) {
     }
 }
 
+// Rows of their own colours, back to back or apart, at every alignment of a
+// 64-byte line: exactly their pixels, nothing for no rows.
+TEST(PaintFill, RowsOfColours) {
+  std::vector<uint32_t> buf(4000);
+  uint32_t colours[5] = {0xA0000001u, 0xA0000002u, 0xA0000003u, 0xA0000004u, 0xA0000005u};
+  for (size_t width : {size_t(1), size_t(15), size_t(16), size_t(17), size_t(129)})
+    for (ptrdiff_t gap : {ptrdiff_t(0), ptrdiff_t(3)})
+      for (int rows : {0, 1, 5})
+        for (size_t at = 0; at < 16; at += 5) {
+          std::fill(buf.begin(), buf.end(), 0x11111111u);
+          const ptrdiff_t stride = ptrdiff_t(width) + gap;
+          FillRowsOfColours(buf.data() + at, width, stride, rows, colours);
+          for (size_t i = 0; i < buf.size(); ++i) {
+            const ptrdiff_t k = ptrdiff_t(i) - ptrdiff_t(at), r = k / stride;
+            const bool in = k >= 0 && r < rows && size_t(k % stride) < width;
+            ASSERT_EQ(buf[i], in ? colours[r] : 0x11111111u) << width << "+" << gap << " x " << rows << " at " << at;
+          }
+        }
+}
+
 // Each blend against its formula in exact rational arithmetic.
 TEST(PaintBlend, RandomAgainstExactReference) {
   std::mt19937 rng(1234);
