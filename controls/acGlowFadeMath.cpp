@@ -72,7 +72,7 @@ __attribute__((target("avx2"))) size_t BlendAvx2(uint32_t* dst, const uint32_t* 
 
 // As Blend8 sixteen pixels a step: the wanted bytes are the high bytes of
 // the 16-bit sums, so one byte permute takes the place of the two shifts and
-// the pack.
+// the pack. Used where both weights are 128.
 struct TFade16 {
   uint32_t* Dst;
   const uint32_t *From, *To;
@@ -86,14 +86,45 @@ struct TFade16 {
     Store16(Dst + i, lanes, _mm512_xor_si512(HighBytesInOrder(lo, hi), bias));
   }
 };
-QN_WIDE_MASKED size_t Blend512(uint32_t* dst, const uint32_t* from, const uint32_t* to, size_t count, uint32_t wNew) {
+
+// Otherwise the lighter picture weighs w < 128, which fits a signed byte:
+// 256 x base + w x (other - base) is the blend's sum, and one multiply-add
+// of the unbiased (old, new) pairs with (-w, w) gives the second term in
+// -32385..32385. Its high byte, the floor of the term over 256, added to
+// base modulo 256 is the blend's byte: no biasing of either picture.
+template <bool NewIsBase>
+struct TFadeToward16 {
+  uint32_t* Dst;
+  const uint32_t *From, *To;
+  __m512i Weights;
+  QN_WIDE_MASKED void operator()(int i, __mmask16 lanes) const {
+    const __m512i o = Load16(From + i, lanes), n = Load16(To + i, lanes);
+    const __m512i lo = _mm512_maddubs_epi16(_mm512_unpacklo_epi8(o, n), Weights);
+    const __m512i hi = _mm512_maddubs_epi16(_mm512_unpackhi_epi8(o, n), Weights);
+    Store16(Dst + i, lanes, _mm512_add_epi8(NewIsBase ? n : o, HighBytesInOrder(lo, hi)));
+  }
+};
+
+template <typename Step>
+QN_WIDE_MASKED void EachSixteenOfCount(size_t count, Step step) {
   for (size_t done = 0; done < count;) {
     const int n = int(std::min<size_t>(count - done, size_t(1) << 30));
-    EachSixteen(dst + done, n,
-                TFade16{dst + done, from + done, to + done,
-                        _mm512_set1_epi16(short(((wNew & 0xFF) << 8) | ((256 - wNew) & 0xFF)))});
+    EachSixteen(step.Dst, n, step);
+    step.Dst += n, step.From += n, step.To += n;
     done += size_t(n);
   }
+}
+
+QN_WIDE_MASKED size_t Blend512(uint32_t* dst, const uint32_t* from, const uint32_t* to, size_t count, uint32_t wNew) {
+  // (low byte, high byte) of each 16-bit weight, against the (old, new) pair
+  const auto pair = [](int onOld, int onNew) { return short((onNew & 0xFF) << 8 | (onOld & 0xFF)); };
+  const int w = int(wNew);
+  if (w < 128)
+    EachSixteenOfCount(count, TFadeToward16<false>{dst, from, to, _mm512_set1_epi16(pair(-w, w))});
+  else if (w > 128)
+    EachSixteenOfCount(count, TFadeToward16<true>{dst, from, to, _mm512_set1_epi16(pair(256 - w, w - 256))});
+  else
+    EachSixteenOfCount(count, TFade16{dst, from, to, _mm512_set1_epi16(pair(128, 128))});
   return count;
 }
 #endif
