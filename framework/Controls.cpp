@@ -491,8 +491,10 @@ void TControl::DefaultHandler(TMessage& m) {
   }
 }
 
+// A window not on screen is wholly invalidated when it shows; marking parts
+// of it before then only costs a trip to the window manager apiece.
 void TControl::Invalidate() {
-  if (FParent && FParent->HandleAllocated() && FVisible) {
+  if (FParent && FParent->HandleAllocated() && FVisible && IsWindowVisible(FParent->Handle())) {
     RECT r{FLeft, FTop, FLeft + FWidth, FTop + FHeight};
     InvalidateRect(FParent->Handle(), &r, !ControlStyle.Contains(csOpaque));
   }
@@ -963,7 +965,7 @@ void TWinControl::SetParent(TWinControl* value) {
 }
 
 void TWinControl::Invalidate() {
-  if (FHandle) InvalidateRect(FHandle, nullptr, !ControlStyle.Contains(csOpaque));
+  if (FHandle && IsWindowVisible(FHandle)) InvalidateRect(FHandle, nullptr, !ControlStyle.Contains(csOpaque));
 }
 
 void TWinControl::Update() {

@@ -269,10 +269,12 @@ void TsCommonData::Invalidate(bool updateNow) {
   if (c->IsLoading() || OwnerGone()) return;
   BGChanged = true;
   if (!OwnerReadyForPainting()) return;
-  if (auto* w = OwnerWin())
-    RedrawWindow(w->Handle(), nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | (updateNow ? RDW_UPDATENOW : 0));
-  else
+  if (auto* w = OwnerWin()) {
+    // A hidden window repaints whole when it shows.
+    if (IsWindowVisible(w->Handle()))
+      RedrawWindow(w->Handle(), nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | (updateNow ? RDW_UPDATENOW : 0));
+  } else
     c->Repaint();
 }
 
