@@ -277,6 +277,14 @@ void TsEdit::PaintClient(HDC dc) {
   if (begin) EndPaint(Handle(), &ps);
 }
 
+// A client paint on its way copies the whole cache, edge included (except
+// while the system edit paints a hot one): painting the edge before it as
+// well would take a second window DC and copy for nothing.
+bool TsEdit::ClientPaintDrawsEdge() {
+  if (acFormAnimating || (Enabled() && FCommonData->IsHot())) return false;
+  return GetUpdateRect(Handle(), nullptr, FALSE) != 0;
+}
+
 void TsEdit::PaintBorder() {
   TsCommonData* link = FCommonData.get();
   if (link->CheckUpdating(false)) return;
@@ -397,7 +405,7 @@ void TsEdit::SkinnedWndProc(TMessage& m) {
       break;
     case WM_NCPAINT:
       // A window not on screen has nothing to show; its next paint rebuilds.
-      if (IsWindowVisible(Handle())) PaintBorder();
+      if (IsWindowVisible(Handle()) && !ClientPaintDrawsEdge()) PaintBorder();
       m.Result = 0;
       return;
     case WM_PRINT:

@@ -92,6 +92,7 @@ private:
   void PaintText();
   void PaintClient(HDC dc);
   void PaintBorder();
+  bool ClientPaintDrawsEdge();
   void ExcludeChildren(HDC dc);
   bool Stale() const;
   void PrintTo(HDC dc, LPARAM flags);
