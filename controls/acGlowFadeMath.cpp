@@ -70,24 +70,16 @@ __attribute__((target("avx2"))) size_t BlendAvx2(uint32_t* dst, const uint32_t* 
   return i;
 }
 
-// As Blend8 sixteen pixels a step: the wanted bytes are the high bytes of
-// the 16-bit sums, so one byte permute takes the place of the two shifts and
-// the pack. Used where both weights are 128.
-struct TFade16 {
+// Both weights 128: (old + new) >> 1.
+struct TFadeMean16 {
   uint32_t* Dst;
   const uint32_t *From, *To;
-  __m512i Weights;
   QN_WIDE_MASKED void operator()(int i, __mmask16 lanes) const {
-    const __m512i bias = _mm512_set1_epi8(char(0x80));
-    const __m512i o = _mm512_xor_si512(Load16(From + i, lanes), bias);
-    const __m512i n = _mm512_xor_si512(Load16(To + i, lanes), bias);
-    const __m512i lo = _mm512_maddubs_epi16(Weights, _mm512_unpacklo_epi8(o, n));
-    const __m512i hi = _mm512_maddubs_epi16(Weights, _mm512_unpackhi_epi8(o, n));
-    Store16(Dst + i, lanes, _mm512_xor_si512(HighBytesInOrder(lo, hi), bias));
+    Store16(Dst + i, lanes, FloorMeanBytes(Load16(From + i, lanes), Load16(To + i, lanes), ~__mmask64(0)));
   }
 };
 
-// Otherwise the lighter picture weighs w < 128, which fits a signed byte:
+// Any other weights: the lighter picture weighs w < 128, a signed byte:
 // 256 x base + w x (other - base) is the blend's sum, and one multiply-add
 // of the unbiased (old, new) pairs with (-w, w) gives the second term in
 // -32385..32385. Its high byte, the floor of the term over 256, added to
@@ -124,7 +116,7 @@ QN_WIDE_MASKED size_t Blend512(uint32_t* dst, const uint32_t* from, const uint32
   else if (w > 128)
     EachSixteenOfCount(count, TFadeToward16<true>{dst, from, to, _mm512_set1_epi16(pair(256 - w, w - 256))});
   else
-    EachSixteenOfCount(count, TFade16{dst, from, to, _mm512_set1_epi16(pair(128, 128))});
+    EachSixteenOfCount(count, TFadeMean16{dst, from, to});
   return count;
 }
 #endif

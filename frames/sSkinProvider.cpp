@@ -452,7 +452,7 @@ TacFrameHooks TsSkinProvider::Hooks() {
   return h;
 }
 
-bool TsSkinProvider::PaintFrameCache() {
+bool TsSkinProvider::PaintFrameCache(bool* measured) {
   TsSkinManager* sm = FSkinData->SkinManager();
   if (!sm || !Skinned() || !Form->HandleAllocated()) return false;
   TBitmap& current = *FSkinData->FCacheBmp;
@@ -469,7 +469,7 @@ bool TsSkinProvider::PaintFrameCache() {
       return true;
   }
   FillWnd();
-  FMeasuredNow = true;
+  if (measured) *measured = true;
   const TPoint size = FLayout.CacheSize();
   if (size.X <= 0 || size.Y <= 0) return false;
   TBitmap& cache = *FSkinData->FCacheBmp;
@@ -496,9 +496,9 @@ void TsSkinProvider::PaintFormOnPaint(HDC dc, TPoint origin) {
 
 void TsSkinProvider::PaintNonClient(HDC dc) {
   if (!FDrawNonClientArea || !Form->HandleAllocated()) return;
-  FMeasuredNow = false;
-  if (!PaintFrameCache()) return;
-  if (RgnChanged) UpdateRegion();
+  bool measured = false;
+  if (!PaintFrameCache(&measured)) return;
+  if (RgnChanged) UpdateRegion(measured);
   if (dc) {
     CopyFrameToWindow(dc);
     return;
@@ -547,13 +547,11 @@ HRGN TsSkinProvider::MakeFrameRegion() {
   return r.Remove || r.Keep ? nullptr : RegionOf(r);
 }
 
-void TsSkinProvider::UpdateRegion() {
+void TsSkinProvider::UpdateRegion(bool measured) {
   RgnChanged = false;
   FPainter.RgnChanged = false;
   const HWND wnd = Form->Handle();
-  // The frame cache's repaint just measured the window.
-  if (!FMeasuredNow) FillWnd();
-  FMeasuredNow = false;
+  if (!measured) FillWnd();
   TacFrameRegion r = ::MakeFrameRegion(FLayout);
   if (r.Keep) return;
   FArOR = r.Cuts;

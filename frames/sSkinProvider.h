@@ -178,12 +178,14 @@ public:
   int OffsetX() const;
   int OffsetY() const;
   // Repaints the cache when stale; true when it holds the whole window.
-  bool PaintFrameCache();
+  // *measured tells whether it measured the window anew for that.
+  bool PaintFrameCache(bool* measured = nullptr);
   void PaintNonClient(HDC dc = nullptr);
   void CopyFrameToWindow(HDC dc);
   // The window's region (nil: none).
   HRGN MakeFrameRegion();
-  void UpdateRegion();
+  // measured: the window's measure is current (a cache repaint just made it).
+  void UpdateRegion(bool measured = false);
   int HitTest(TPoint screenPoint);
   void SetHotHT(int code, bool repaint = true);
   void SetPressedHT(int code);
@@ -242,7 +244,6 @@ private:
   int FLinkId = 0;
   bool FSysMenuRemoved = false;
   bool FInBeginPaint = false;
-  bool FMeasuredNow = false;  // FillWnd ran in this non-client paint
   std::vector<TRect> FArOR;
   std::vector<TRect> FAppliedRgn;
   bool FRegionSet = false;

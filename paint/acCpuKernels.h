@@ -75,6 +75,14 @@ QN_WIDE_MASKED inline __m512i HighBytesInOrder(__m512i lo, __m512i hi) {
   return _mm512_permutex2var_epi8(lo, _mm512_load_si512(order), hi);
 }
 
+// (a + b) >> 1 in the bytes of `which` (the rounded-up mean less the odd
+// bit), a's bytes elsewhere.
+QN_WIDE_MASKED inline __m512i FloorMeanBytes(__m512i a, __m512i b, __mmask64 which) {
+  // 0x28: (a ^ b) & c.
+  const __m512i odd = _mm512_ternarylogic_epi32(a, b, _mm512_set1_epi8(1), 0x28);
+  return _mm512_mask_sub_epi8(a, which, _mm512_avg_epu8(a, b), odd);
+}
+
 // Runs step(i, lanes) over pixels 0..n - 1 of a row sixteen at a time, the
 // pieces split on the 64-byte lines of d: a store across two lines costs
 // about twice one within a line, and the pieces at either end are masked.

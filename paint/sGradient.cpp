@@ -112,9 +112,6 @@ void FillRow(const TPixelView& bmp, int y, int left, int right, uint32_t p) {
   FillPixels(bmp.Row(y) + left, size_t(right - left), p);
 }
 
-// Mode 0 into the clipped rectangle c. The row colours come first, so that
-// the pieces' running values do not wait on the stores; rows of one colour
-// that follow each other in memory are one fill.
 // The row colours of whole gradients of a few pieces, kept as the pieces'
 // are: a control repaints the same gradient at the same height again and
 // again, and at its size looking up and copying the pieces costs as much as
@@ -167,6 +164,9 @@ const TGradientRows& MemoRowColours(int h, const TsGradArray& pieces) {
   return g;
 }
 
+// Mode 0 into the clipped rectangle c. The row colours come first, so that
+// the pieces' running values do not wait on the stores; rows of one colour
+// that follow each other in memory are one fill.
 void Vertical(const TPixelView& bmp, const TRect& c, const TsGradArray& pieces) {
   const int h = c.Height();
   uint32_t local[256];

@@ -229,16 +229,13 @@ struct TRectBlend16 {
     Store16(D + i, m, out);
   }
 };
-// a = 128: (d + s) >> 1, the rounded-up byte mean less the odd bit.
+// a = 128: (d + s) >> 1; alpha bytes keep d.
 struct TRectMean16 {
   uint32_t* D;
   const uint32_t* S;
   QN_WIDE_MASKED void operator()(int i, __mmask16 m) const {
-    const __m512i dv = Load16(D + i, m), sv = Load16(S + i, m);
-    // 0x28: (a ^ b) & c.
-    const __m512i odd = _mm512_ternarylogic_epi32(dv, sv, _mm512_set1_epi8(1), 0x28);
-    const __m512i out = _mm512_mask_sub_epi8(dv, __mmask64(0x7777777777777777u), _mm512_avg_epu8(dv, sv), odd);
-    Store16(D + i, m, out);
+    const __m512i dv = Load16(D + i, m);
+    Store16(D + i, m, FloorMeanBytes(dv, Load16(S + i, m), __mmask64(0x7777777777777777u)));
   }
 };
 QN_WIDE_MASKED int BlendRectRowWideMasked(uint32_t* d, const uint32_t* s, int n, uint32_t a) {
