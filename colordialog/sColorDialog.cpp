@@ -328,9 +328,9 @@ void TsColorDialogForm::FormCreate(TObject*) {
     ExtBmp = FieldPicture(ColorPanel->Width(), ColorPanel->Height());
 }
 
+// The fields are filled while the window is still hidden (see WndProc), so
+// its first paint already shows them; OnShow comes once it is on screen.
 void TsColorDialogForm::FormShow(TObject*) {
-  const TColor color = FOwnerDialog ? FOwnerDialog->Color() : SelectedPanel->Brush()->Color();
-  FModel->FormShow(ColorToRGB(color));
   if (FOwnerDialog && FOwnerDialog->OnShow) FOwnerDialog->OnShow(FOwnerDialog);
 }
 
@@ -349,6 +349,15 @@ void TsColorDialogForm::WatchCapture(TControl* control) {
 
 void TsColorDialogForm::WndProc(TMessage& m) {
   switch (m.Msg) {
+    case CM_SHOWINGCHANGED:
+      // Filled before the window shows: texts set and panels redrawn on a
+      // visible form would each paint at once, ahead of the form's own first
+      // paint, and show the previous colour for a moment.
+      if (Showing()) {
+        const TColor color = FOwnerDialog ? FOwnerDialog->Color() : SelectedPanel->Brush()->Color();
+        FModel->FormShow(ColorToRGB(color));
+      }
+      break;
     case CM_DIALOGKEY:
     case WM_CLOSE:
     case WM_CAPTURECHANGED:

@@ -190,8 +190,18 @@ TEST_F(ColorDialogForm, OpensWithTheOwnersColourInEveryFieldAndEnterConfirms) {
   Dialog->SetColor(Rgb(60, 61, 61));
   int shows = 0, closes = 0;
   Dialog->OnClose = [&](TObject*) { ++closes; };
+  // The fields are filled before the window shows, so its first paint has the colour.
+  String hexWhenShown = "not shown";
+  OnColorDialogFormShowing = [&](TsColorDialogForm& form) {
+    auto id = std::make_shared<int>(0);
+    *id = form.AttachWindowProc([&form, &hexWhenShown, id](TMessage& m) {
+      if (m.Msg == WM_SHOWWINDOW && m.WParam) hexWhenShown = Field(form, TColorEditField::Hex);
+      form.CallPreviousWindowProc(*id, m);
+    });
+  };
   EXPECT_TRUE(Run([&](TsColorDialogForm& f) {
     ++shows;
+    EXPECT_EQ(hexWhenShown, "3C3D3D");
     using F = TColorEditField;
     const std::pair<F, const char*> expected[] = {{F::Hex, "3C3D3D"}, {F::Decimal, "4013372"}, {F::H, "180"},
                                                   {F::S, "2"},        {F::V, "24"},            {F::R, "60"},
@@ -201,6 +211,7 @@ TEST_F(ColorDialogForm, OpensWithTheOwnersColourInEveryFieldAndEnterConfirms) {
     Key(VK_RETURN);
     EXPECT_EQ(f.ModalResult(), mrOk);
   }));
+  OnColorDialogFormShowing = nullptr;
   EXPECT_EQ(Dialog->Color(), Rgb(60, 61, 61));
   EXPECT_EQ(closes, 1);
   // After a close the custom colours are the grid's 16 words.
