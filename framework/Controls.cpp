@@ -63,6 +63,14 @@ TWinControl* FindControl(HWND wnd) {
   return it == map.end() ? nullptr : it->second;
 }
 
+LRESULT CALLBACK ControlWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+TWinControl* FindDirectControl(HWND wnd) {
+  TWinControl* c = FindControl(wnd);
+  if (!c || GetWindowThreadProcessId(wnd, nullptr) != GetCurrentThreadId()) return nullptr;
+  return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(wnd, GWLP_WNDPROC)) == ControlWndProc ? c : nullptr;
+}
+
 TControl* GetCaptureControl() { return CaptureControl; }
 
 void SetCaptureControl(TControl* control) {

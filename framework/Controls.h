@@ -414,6 +414,9 @@ private:
 
 // The framework object of a window, or nullptr.
 TWinControl* FindControl(HWND wnd);
+// The framework object of a window of this thread whose procedure nobody has
+// replaced: a message of ours may go straight to its handler. Otherwise nullptr.
+TWinControl* FindDirectControl(HWND wnd);
 // The control that has the mouse captured within the framework (or nullptr).
 TControl* GetCaptureControl();
 void SetCaptureControl(TControl* control);

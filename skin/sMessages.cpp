@@ -74,18 +74,6 @@ bool MayReceive(HWND wnd) {
   return !c || !BeingDestroyed(c);
 }
 
-LRESULT SendToWindow(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (!MayReceive(wnd)) return 0;
-  if (GetWindowThreadProcessId(wnd, nullptr) != GetCurrentThreadId()) {
-    // A window of another thread or program: never wait on a hung one.
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(wnd, msg, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK, 1000, &result)) return 0;
-    return LRESULT(result);
-  }
-  TInFlightScope scope(nullptr, msg, wParam, lParam);
-  return SendMessageW(wnd, msg, wParam, lParam);
-}
-
 // Direct dispatch into a control's handler; a fault is reported like one in a window procedure.
 void DispatchDirect(TControl* target, TMessage& message) {
   TInFlightScope scope(&message, message.Msg, message.WParam, message.LParam);
@@ -94,6 +82,25 @@ void DispatchDirect(TControl* target, TMessage& message) {
   } catch (...) {
     HandleBoundaryException(target);
   }
+}
+
+LRESULT SendToWindow(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (!MayReceive(wnd)) return 0;
+  if (GetWindowThreadProcessId(wnd, nullptr) != GetCurrentThreadId()) {
+    // A window of another thread or program: never wait on a hung one.
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(wnd, msg, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK, 1000, &result)) return 0;
+    return LRESULT(result);
+  }
+  // Our own control: its handler at once, as the system would call it,
+  // without the trip through the window manager and the message hooks.
+  if (TWinControl* c = FindDirectControl(wnd)) {
+    TMessage m{msg, wParam, lParam, 0};
+    DispatchDirect(c, m);
+    return m.Result;
+  }
+  TInFlightScope scope(nullptr, msg, wParam, lParam);
+  return SendMessageW(wnd, msg, wParam, lParam);
 }
 
 bool IsMdiChild(TCustomForm* form) {

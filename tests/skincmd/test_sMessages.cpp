@@ -459,6 +459,26 @@ TEST_F(SkinCommandTrust, OurSendWritesThroughThePointer) {
   EXPECT_EQ(SendSkinCommand(FTarget, SKC_GETMANAGER), MgrA);
 }
 
+// Our own windows get commands straight to their handler, but one whose
+// procedure someone replaced gets them through that procedure, still trusted.
+TEST_F(SkinCommandTrust, ASubclassedWindowGetsThemThroughItsProcedure) {
+  static int seen;
+  static WNDPROC previous;
+  seen = 0;
+  previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      FWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND w, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+        seen += msg == SM_SKINCMD;
+        return CallWindowProcW(previous, w, msg, wp, lp);
+      })));
+  int32_t index = -1;
+  SendSkinCommand(FTarget, SKC_GETSKININDEX, 0, reinterpret_cast<LPARAM>(&index));
+  SetWindowLongPtrW(FWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+  EXPECT_EQ(seen, 1);
+  EXPECT_EQ(index, 42);
+  SendSkinCommand(FTarget, SKC_GETSKININDEX, 0, reinterpret_cast<LPARAM>(&index));
+  EXPECT_EQ(seen, 1) << "its own procedure back: straight to the handler";
+}
+
 TEST_F(SkinCommandTrust, RawSendPostAndOtherThreadsAreNotTrusted) {
   SendSkinCommand(FTarget, SKC_ISSKINNED);  // the thread has sent before
   int32_t index = -1;
