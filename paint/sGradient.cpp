@@ -130,18 +130,45 @@ constexpr int GradientMemoSize = 4;
 thread_local TGradientRows gradientMemo[GradientMemoSize];
 thread_local unsigned gradientMemoNext = 0;
 
-// The colours of rows 0..h - 1 into colour; false where no piece covers a row.
-bool RowColours(int h, const TsGradArray& pieces, uint32_t* colour) {
+// piece(k, y, n) for each piece k that covers rows y..y + n of a gradient of
+// h rows, in order; false where none does.
+template <typename Piece>
+bool EachPieceOfRows(int h, const TsGradArray& pieces, Piece&& piece) {
   const int last = h - 1;
   int y = 0;
   bool painted = false;
   for (size_t k = 0; k < pieces.size(); ++k) {
     const int e = k + 1 == pieces.size() ? last : std::min(last, y + h * std::min<int>(pieces[k].Percent, 100) / 100);
     if (e <= y) continue;  // a piece that covers no row
-    PieceColours(pieces[k].Color1, pieces[k].Color2, e - y, colour + y);
+    piece(k, y, e - y);
     painted = true;
     y = e;  // the next piece starts on this piece's last row
   }
+  return painted;
+}
+
+// The colours of rows 0..h - 1 into colour; false where no piece covers a row.
+bool RowColours(int h, const TsGradArray& pieces, uint32_t* colour) {
+  return EachPieceOfRows(h, pieces, [&](size_t k, int y, int n) {
+    PieceColours(pieces[k].Color1, pieces[k].Color2, n, colour + y);
+  });
+}
+
+// Wide rows whose colours are not kept: each row is filled while the next
+// row's colour is worked out, so that the pieces' running values, one step
+// after the other, wait on nothing and hide behind the stores.
+bool VerticalAsComputed(const TPixelView& bmp, const TRect& c, const TsGradArray& pieces) {
+  int pending = -1;
+  uint32_t pendingColour = 0;
+  const auto row = [&](int y, uint32_t p) {
+    // A piece's first row is the last of the one before: that one is not filled.
+    if (y != pending && pending >= 0) FillRow(bmp, c.Top + pending, c.Left, c.Right, pendingColour);
+    pending = y, pendingColour = p;
+  };
+  const bool painted = EachPieceOfRows(c.Height(), pieces, [&](size_t k, int y, int n) {
+    Interpolate(pieces[k].Color1, pieces[k].Color2, n, [&row, y](int i, uint32_t p) { row(y + i, p); });
+  });
+  if (pending >= 0) FillRow(bmp, c.Top + pending, c.Left, c.Right, pendingColour);
   return painted;
 }
 
@@ -164,9 +191,9 @@ const TGradientRows& MemoRowColours(int h, const TsGradArray& pieces) {
   return g;
 }
 
-// Mode 0 into the clipped rectangle c. The row colours come first, so that
-// the pieces' running values do not wait on the stores; rows of one colour
-// that follow each other in memory are one fill.
+// Mode 0 into the clipped rectangle c. Kept or narrow rows have their
+// colours first, so that the pieces' running values do not wait on the
+// stores; rows of one colour that follow each other in memory are one fill.
 void Vertical(const TPixelView& bmp, const TRect& c, const TsGradArray& pieces) {
   const int h = c.Height();
   uint32_t local[256];
@@ -177,6 +204,9 @@ void Vertical(const TPixelView& bmp, const TRect& c, const TsGradArray& pieces) 
     const TGradientRows& g = MemoRowColours(h, pieces);
     colour = g.Rows;
     painted = g.Painted;
+  } else if (c.Width() >= 64) {
+    if (!VerticalAsComputed(bmp, c, pieces)) FillRow(bmp, c.Top, c.Left, c.Right, ColorToPixel(pieces[0].Color1));
+    return;
   } else {
     if (h > 256) heap.resize(size_t(h));
     uint32_t* out = h > 256 ? heap.data() : local;
