@@ -277,15 +277,22 @@ QN_WIDE int BlendKeyedRowWide(uint32_t* d, const uint32_t* s, int n, uint32_t ke
   return x;
 }
 
+// How the 512-bit keyed blend divides: by 100 where ties cannot come up, by
+// 100 rounding ties to even, or by 5 (a factor that is a multiple of 20 has
+// weights of fifths: (s x (5 - f / 20) + d x f / 20) / 5, never a tie).
+enum class TKeyedDivide { Hundred, HundredTies, Five };
+
 // As BlendKeyedRowWide sixteen pixels a step, key pixels left out of the store.
-template <bool Ties>
+template <TKeyedDivide Divide>
 struct TKeyedBlend16 {
   uint32_t* D;
   const uint32_t* S;
   __m512i Key, W;
   QN_WIDE_MASKED static __m512i Round100(__m512i n) {
+    // n <= 1275: (n x 6554 + 2^14) >> 15 is n / 5 + 1 / 2 off by under 1 / 60.
+    if (Divide == TKeyedDivide::Five) return _mm512_mulhrs_epi16(n, _mm512_set1_epi16(6554));
     const __m512i m = _mm512_set1_epi16(int16_t(41944));
-    if (!Ties) return _mm512_mulhrs_epi16(_mm512_mulhi_epu16(n, m), _mm512_set1_epi16(512));
+    if (Divide == TKeyedDivide::Hundred) return _mm512_mulhrs_epi16(_mm512_mulhi_epu16(n, m), _mm512_set1_epi16(512));
     const __m512i a = _mm512_srli_epi16(_mm512_mulhi_epu16(_mm512_add_epi16(n, _mm512_set1_epi16(50)), m), 7);
     const __m512i b = _mm512_srli_epi16(_mm512_mulhi_epu16(_mm512_add_epi16(n, _mm512_set1_epi16(149)), m), 7);
     return _mm512_add_epi16(a, b);
@@ -299,14 +306,17 @@ struct TKeyedBlend16 {
 };
 QN_WIDE_MASKED int BlendKeyedRowWideMasked(uint32_t* d, const uint32_t* s, int n, uint32_t key, uint32_t f,
                                            bool ties) {
-  const int16_t wc = int16_t((f << 8) | (100 - f)), wa = int16_t(100 << 8);
+  const uint32_t unit = f % 20 == 0 ? 20 : 1;  // weights in fifths where they can be
+  const int16_t wc = int16_t((f / unit << 8) | (100 - f) / unit), wa = int16_t(100 / unit << 8);
   const __m512i w = _mm512_set4_epi32(wa << 16 | uint16_t(wc), wc << 16 | uint16_t(wc), wa << 16 | uint16_t(wc),
                                       wc << 16 | uint16_t(wc));
   const __m512i k = _mm512_set1_epi32(int32_t(key));
-  if (ties)
-    EachSixteen(d, n, TKeyedBlend16<true>{d, s, k, w});
+  if (unit == 20)
+    EachSixteen(d, n, TKeyedBlend16<TKeyedDivide::Five>{d, s, k, w});
+  else if (ties)
+    EachSixteen(d, n, TKeyedBlend16<TKeyedDivide::HundredTies>{d, s, k, w});
   else
-    EachSixteen(d, n, TKeyedBlend16<false>{d, s, k, w});
+    EachSixteen(d, n, TKeyedBlend16<TKeyedDivide::Hundred>{d, s, k, w});
   return n;
 }
 #endif
