@@ -79,6 +79,9 @@ QN_WIDE_MASKED void FillRunOfRows512(uint32_t* p, size_t n, int rows, const uint
   for (int r = 1;; ++r) {
     // The lines after the one where the row starts.
     uint32_t* q = line + (lo & ~size_t(15)) + 16;
+    // Unrolled: on rows of a few lines the count and branch of each store
+    // cost as much as the store (129x26: 97 to 76 ns).
+#pragma GCC unroll 4
     for (size_t k = 0; k < whole; ++k, q += 16) _mm512_store_si512(q, prev);
     lo += n;
     if (r == rows) {
