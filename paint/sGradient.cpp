@@ -205,8 +205,8 @@ void Vertical(const TPixelView& bmp, const TRect& c, const TsGradArray& pieces) 
     colour = g.Rows;
     painted = g.Painted;
   } else if (c.Width() >= 64) {
-    if (!VerticalAsComputed(bmp, c, pieces)) FillRow(bmp, c.Top, c.Left, c.Right, ColorToPixel(pieces[0].Color1));
-    return;
+    if (VerticalAsComputed(bmp, c, pieces)) return;
+    painted = false;
   } else {
     if (h > 256) heap.resize(size_t(h));
     uint32_t* out = h > 256 ? heap.data() : local;

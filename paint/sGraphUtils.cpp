@@ -288,19 +288,19 @@ struct TKeyedBlend16 {
   uint32_t* D;
   const uint32_t* S;
   __m512i Key, W;
-  QN_WIDE_MASKED static __m512i Round100(__m512i n) {
+  QN_WIDE_MASKED static __m512i RoundedQuotient(__m512i n) {
     // n <= 1275: (n x 6554 + 2^14) >> 15 is n / 5 + 1 / 2 off by under 1 / 60.
-    if (Divide == TKeyedDivide::Five) return _mm512_mulhrs_epi16(n, _mm512_set1_epi16(6554));
+    if constexpr (Divide == TKeyedDivide::Five) return _mm512_mulhrs_epi16(n, _mm512_set1_epi16(6554));
     const __m512i m = _mm512_set1_epi16(int16_t(41944));
-    if (Divide == TKeyedDivide::Hundred) return _mm512_mulhrs_epi16(_mm512_mulhi_epu16(n, m), _mm512_set1_epi16(512));
+    if constexpr (Divide == TKeyedDivide::Hundred) return _mm512_mulhrs_epi16(_mm512_mulhi_epu16(n, m), _mm512_set1_epi16(512));
     const __m512i a = _mm512_srli_epi16(_mm512_mulhi_epu16(_mm512_add_epi16(n, _mm512_set1_epi16(50)), m), 7);
     const __m512i b = _mm512_srli_epi16(_mm512_mulhi_epu16(_mm512_add_epi16(n, _mm512_set1_epi16(149)), m), 7);
     return _mm512_add_epi16(a, b);
   }
   QN_WIDE_MASKED void operator()(int i, __mmask16 m) const {
     const __m512i dv = Load16(D + i, m), sv = Load16(S + i, m);
-    const __m512i lo = Round100(_mm512_maddubs_epi16(_mm512_unpacklo_epi8(sv, dv), W));
-    const __m512i hi = Round100(_mm512_maddubs_epi16(_mm512_unpackhi_epi8(sv, dv), W));
+    const __m512i lo = RoundedQuotient(_mm512_maddubs_epi16(_mm512_unpacklo_epi8(sv, dv), W));
+    const __m512i hi = RoundedQuotient(_mm512_maddubs_epi16(_mm512_unpackhi_epi8(sv, dv), W));
     _mm512_mask_storeu_epi32(D + i, _mm512_mask_cmpneq_epi32_mask(m, sv, Key), _mm512_packus_epi16(lo, hi));
   }
 };

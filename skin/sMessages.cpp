@@ -86,18 +86,18 @@ void DispatchDirect(TControl* target, TMessage& message) {
 
 LRESULT SendToWindow(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!MayReceive(wnd)) return 0;
-  if (GetWindowThreadProcessId(wnd, nullptr) != GetCurrentThreadId()) {
-    // A window of another thread or program: never wait on a hung one.
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(wnd, msg, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK, 1000, &result)) return 0;
-    return LRESULT(result);
-  }
   // Our own control: its handler at once, as the system would call it,
   // without the trip through the window manager and the message hooks.
   if (TWinControl* c = FindDirectControl(wnd)) {
     TMessage m{msg, wParam, lParam, 0};
     DispatchDirect(c, m);
     return m.Result;
+  }
+  if (GetWindowThreadProcessId(wnd, nullptr) != GetCurrentThreadId()) {
+    // A window of another thread or program: never wait on a hung one.
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(wnd, msg, wParam, lParam, SMTO_ABORTIFHUNG | SMTO_BLOCK, 1000, &result)) return 0;
+    return LRESULT(result);
   }
   TInFlightScope scope(nullptr, msg, wParam, lParam);
   return SendMessageW(wnd, msg, wParam, lParam);
